@@ -1,0 +1,17 @@
+// What the model asks of the window that owns it.
+#pragma once
+
+namespace vp {
+
+class ModelPort {
+public:
+    virtual ~ModelPort() = default;
+    // The mass ratio as it stands in the mass-ratio box now.
+    virtual double QratioBoxValue() = 0;
+    // The radius iteration needed more than ten passes: the " 10" message.
+    virtual void ShowSlowIteration() = 0;
+    // The rotating single star did not settle: star 1's frame says so.
+    virtual void MarkStar1Unstable() = 0;
+};
+
+}  // namespace vp

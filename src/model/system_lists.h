@@ -1,0 +1,30 @@
+// The figures a recompute shows about the system: the star-size list, the Roche-lobe list,
+// the surface potentials and the contact test.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/model_port.h"
+#include "model/model_state.h"
+
+namespace vp {
+
+// Sets Omega1 and Omega2 (the surface potentials at the poles) and returns the eleven lines
+// of the star-size list. poleText1/poleText2 are the pole-radius boxes' texts; q is the mass
+// ratio as it stands in its box.
+std::vector<std::string> StarSizeLines(ModelState& m, const std::string& poleText1,
+                                       const std::string& poleText2, double q);
+
+// The three lines of the Roche-lobe list; solves star 1's radius at right angles with
+// StarRadius, which may show its " 10" message through the port.
+std::vector<std::string> RocheLobeLines(ModelState& m, ModelPort& port);
+
+// Whether each star overfills its Roche lobe.
+inline bool Star1Overfills(const ModelState& m) { return m.Omega1 < m.OmegaCrit; }
+inline bool Star2Overfills(const ModelState& m) { return m.Omega2 < m.OmegaCrit; }
+inline bool InContact(const ModelState& m) {
+    return m.Omega1 - m.OmegaCrit < 0 && m.Omega2 - m.OmegaCrit < 0;
+}
+
+}  // namespace vp
