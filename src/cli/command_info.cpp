@@ -1,0 +1,65 @@
+// vandrel-cli info: one recompute, then the boxes, the model values, the captions and the
+// two lists as the window shows them.
+#include <iostream>
+
+#include "cli/cli_port.h"
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "core/number_text.h"
+
+namespace vp {
+namespace {
+
+void PrintInfo(MainForm& f, std::ostream& out) {
+    for (Control* box : {&f.txtZoom, &f.txtRotPer, &f.txtEta, &f.Qratio, &f.txtIota, &f.txtRadius1,
+                         &f.txtRadius2, &f.txtLimb1, &f.txtLimb2, &f.txtN1, &f.txtTemp1, &f.txtTemp2,
+                         &f.txtAnimSpeed, &f.txtGamma})
+        out << box->name << " = " << box->text << "\n";
+    const ModelState& m = f.model;
+    const std::pair<const char*, double> values[] = {
+        {"MassRatio", m.MassRatio}, {"OrbitMassRatio", m.OrbitMassRatio}, {"ViewScale", m.ViewScale},
+        {"RotPeriod", m.RotPeriod}, {"L1Point", m.L1Point},               {"OmegaCrit", m.OmegaCrit},
+        {"Omega1", m.Omega1},       {"Omega2", m.Omega2}};
+    for (const auto& [name, value] : values) out << name << " = " << FormatNumber(value) << "\n";
+    out << "FrameStar1 = \"" << f.FrameStar1.caption << "\"\n";
+    out << "FrameStar2 = \"" << f.FrameStar2.caption << "\"\n";
+    out << "chkNeck = " << (f.chkNeck.checked ? 1 : 0) << "\n";
+    out << "txtMessage = " << (f.txtMessage.visible ? "visible" : "hidden") << "\n";
+    out << "StarSizeList:\n";
+    for (const std::string& line : f.StarSizeList.items) out << line << "\n";
+    out << "RocheList:\n";
+    for (const std::string& line : f.RocheList.items) out << line << "\n";
+}
+
+}  // namespace
+
+int RunInfo(const std::vector<std::string>& args) {
+    CommonOptions options;
+    for (std::size_t i = 0; i < args.size();) {
+        if (args[i] == "--help") {
+            std::cout << "Usage: vandrel-cli info [options]\n"
+                         "Runs one recompute and prints the parameter boxes, the model values,\n"
+                         "the star frames' captions and the two lists.\n\n"
+                      << CommonOptionsHelp();
+            return 0;
+        }
+        bool known = false;
+        std::string error;
+        if (!ParseCommonOption(args, i, options, known, error)) {
+            std::cerr << "vandrel-cli info: " << error << "\n";
+            return 2;
+        }
+        if (!known) {
+            std::cerr << "vandrel-cli info: unknown option " << args[i] << " (see --help)\n";
+            return 2;
+        }
+    }
+    CliPort port(".", options.verbose ? &std::cerr : nullptr);
+    MainForm form(port);
+    ApplyOptions(form, options);
+    form.Refresh_Click();
+    PrintInfo(form, std::cout);
+    return 0;
+}
+
+}  // namespace vp

@@ -1,0 +1,12 @@
+// The commands of the headless tool. Each takes the arguments after its name and returns
+// the process exit code: 0 done, 1 failed, 2 usage error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vp {
+
+int RunInfo(const std::vector<std::string>& args);
+
+}  // namespace vp

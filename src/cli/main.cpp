@@ -1,0 +1,40 @@
+// vandrel-cli: the program's window object without a window.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const std::vector<std::string>&);
+    const char* summary;
+};
+
+constexpr Command kCommands[] = {
+    {"info", vp::RunInfo, "recompute once and print the boxes, model values and lists"},
+};
+
+void PrintUsage(std::ostream& out) {
+    out << "Usage: vandrel-cli COMMAND [options]\n\nCommands:\n";
+    for (const Command& c : kCommands) out << "  " << c.name << "  " << c.summary << "\n";
+    out << "\n'vandrel-cli COMMAND --help' lists the options of a command.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        PrintUsage(args.empty() ? std::cerr : std::cout);
+        return args.empty() ? 2 : 0;
+    }
+    for (const Command& c : kCommands) {
+        if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+    }
+    std::cerr << "vandrel-cli: unknown command '" << args[0] << "'\n";
+    PrintUsage(std::cerr);
+    return 2;
+}

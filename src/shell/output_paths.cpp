@@ -1,0 +1,17 @@
+#include "shell/output_paths.h"
+
+namespace vp {
+
+bool StaysInsideFolder(const std::string& name) {
+    if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos) end = name.size();
+        if (name.compare(start, end - start, "..") == 0) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace vp
