@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "cli/cli_port.h"
+#include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "core/number_text.h"
@@ -35,25 +36,12 @@ void PrintInfo(MainForm& f, std::ostream& out) {
 
 int RunInfo(const std::vector<std::string>& args) {
     CommonOptions options;
-    for (std::size_t i = 0; i < args.size();) {
-        if (args[i] == "--help") {
-            std::cout << "Usage: vandrel-cli info [options]\n"
-                         "Runs one recompute and prints the parameter boxes, the model values,\n"
-                         "the star frames' captions and the two lists.\n\n"
-                      << CommonOptionsHelp();
-            return 0;
-        }
-        bool known = false;
-        std::string error;
-        if (!ParseCommonOption(args, i, options, known, error)) {
-            std::cerr << "vandrel-cli info: " << error << "\n";
-            return 2;
-        }
-        if (!known) {
-            std::cerr << "vandrel-cli info: unknown option " << args[i] << " (see --help)\n";
-            return 2;
-        }
-    }
+    int exit = ParseCommandLine(args, "info",
+                                "Usage: vandrel-cli info [options]\n"
+                                "Runs one recompute and prints the parameter boxes, the model values,\n"
+                                "the star frames' captions and the two lists.\n",
+                                options, nullptr);
+    if (exit >= 0) return exit;
     CliPort port(".", options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     ApplyOptions(form, options);

@@ -8,5 +8,7 @@
 namespace vp {
 
 int RunInfo(const std::vector<std::string>& args);
+int RunRender(const std::vector<std::string>& args);
+int RunLightCurve(const std::vector<std::string>& args);
 
 }  // namespace vp

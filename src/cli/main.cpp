@@ -15,6 +15,8 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"info", vp::RunInfo, "recompute once and print the boxes, model values and lists"},
+    {"render", vp::RunRender, "recompute once and save the star picture as a bitmap"},
+    {"lightcurve", vp::RunLightCurve, "record the three-colour light curve to a CSV file"},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -1,0 +1,60 @@
+// vandrel-cli render: one recompute, then the star picture saved as a bitmap.
+#include <iostream>
+
+#include "cli/cli_port.h"
+#include "cli/command_line.h"
+#include "cli/commands.h"
+
+namespace vp {
+
+int RunRender(const std::vector<std::string>& args) {
+    CommonOptions options;
+    std::string out, mode = "paint";
+    bool granulation = false;
+    auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
+        if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
+        if (a[i] == "--mode") {
+            if (TakeValue(a, i, mode, error) && mode != "paint" && mode != "dots" && mode != "grid")
+                error = "--mode is paint, dots or grid, not '" + mode + "'";
+            return true;
+        }
+        if (a[i] == "--granulation") {
+            granulation = true;
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    int exit = ParseCommandLine(args, "render",
+                                "Usage: vandrel-cli render --out FILE.bmp [options]\n"
+                                "Runs one recompute and saves the star picture as a bitmap.\n"
+                                "  --out FILE                the bitmap to write\n"
+                                "  --mode paint|dots|grid    drawing style (default paint)\n"
+                                "  --granulation             mottled surfaces\n",
+                                options, own);
+    if (exit >= 0) return exit;
+    if (out.empty()) {
+        std::cerr << "vandrel-cli render: --out FILE is required\n";
+        return 2;
+    }
+    CliPort port(".", options.verbose ? &std::cerr : nullptr);
+    MainForm form(port);
+    ApplyOptions(form, options);
+    form.chkPaint.checked = mode == "paint";
+    form.chkDots.checked = mode == "dots";
+    form.chkGrid.checked = mode == "grid";
+    if (mode != "paint") form.chkPhotometry.checked = false;
+    if (granulation) {
+        form.chkGran.checked = true;
+        form.renderer.FillGranulation();
+    }
+    form.Refresh_Click();
+    std::string error;
+    if (!form.picture.SaveBitmap(out, &error)) {
+        std::cerr << "vandrel-cli render: cannot write " << out << ": " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace vp
