@@ -83,6 +83,9 @@ int RunLightCurve(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli lightcurve: cannot write " << plot << ": " << error << "\n";
         return 1;
     }
+    if (complete && Val(form.txtAnimSpeed.text) == 0)
+        std::cerr << "vandrel-cli lightcurve: the animation step is 0, so every frame lies at phase 0 "
+                     "and the file holds that one phase only\n";
     if (!complete) {
         std::cerr << "vandrel-cli lightcurve: the recording did not complete within five turns "
                      "(a frame without light, or an animation step of 0 or below); "
