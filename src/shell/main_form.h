@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,20 @@ public:
     double PlotWidth = 0;
     std::array<int, 26> LastScrollPos{};
 
+    // The atlas, rows 1..StarCount (index 0 unused), and the slide show.
+    std::vector<std::string> StarName;
+    std::vector<double> StarQ, StarIota, StarR1, StarR2, StarT1, StarT2;
+    int StarCount = 0;
+    int SlideIndex = 1;
+    bool SlideShowOn = false;
+    bool unloaded = false;
+
+    // The version and the two web pages shipped with the program.
+    static constexpr int kVersionMajor = 2, kVersionMinor = 1, kVersionRevision = 22;
+    static std::string VersionText();
+    static std::string VersionPageAddress();
+    static std::string DetailsPageAddress();
+
     // ---- Event handlers --------------------------------------------------------------------
     // The recompute and the frame.
     void Refresh_Click();
@@ -92,10 +107,31 @@ public:
     void mnuSaveAnimation_Click();
     void chkGran_Click();
 
-    // The lower panels.
+    // The lower panels, the help list and the error report.
     void cmdPlot_Click();
     void HelpButton_Click();
     void cmdExtras_Click();
+    void AddHelp();
+    void Label16_Click();
+    void ShowError(std::int32_t eNumber, const std::string& eDesc, const std::string& LastOP);
+
+    // Start-up and shut-down.
+    void Form_Load();
+    void Form_Unload();
+    void mnuExit_Click();
+
+    // The atlas and the slide show.
+    void AddStars();
+    void StarNameList_Click();
+    void SlideShow_Click();
+    void Timer2_Timer();
+
+    // Star parameter files and the saved picture.
+    void mnuSaveStar_Click();
+    void mnuSaveBitmap_Click();
+    void mnuLoad_Click();
+    void cmbSaveBMP_Click();
+    void cmdCancel_Click();
 
     // The paired text box and step of each parameter scroll bar.
     Control& ScrollBox(int k);
@@ -125,6 +161,8 @@ private:
     void ShowInfo(const std::string& text);
 
     void SwitchPanel(Control& button, Control& panel);
+    void WriteAtlasRow(int row);
+    void ShowSavePanel(const std::string& caption, const std::string& button, const std::string& file);
     bool IsParameterBox(const Control& box) const;
 
     PlatformPort& port_;

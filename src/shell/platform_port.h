@@ -24,6 +24,9 @@ public:
     virtual bool CreateFolder(const std::string& path) = 0;
     // Asks the system to open a web address; the outcome is not looked at.
     virtual void OpenWebPage(const std::string& address) = 0;
+    // Shows the main window (its first resize follows) and closes it.
+    virtual void ShowMainWindow() {}
+    virtual void CloseMainWindow() {}
 };
 
 // Folder operations on the real file system, for the ports that need nothing else special.

@@ -1,0 +1,132 @@
+// The file-name panel: star parameter files and the saved picture.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/atomic_file.h"
+#include "shell/main_form.h"
+#include "support/fake_platform.h"
+
+namespace vp {
+namespace {
+
+using testing::FakePlatform;
+
+struct StarFiles : ::testing::Test {
+    FakePlatform platform;
+    MainForm form{platform};
+    std::string Stars() { return platform.AppFolder() + "/Stars"; }
+    void SetUp() override { form.txtN1.text = "2"; }
+};
+
+TEST_F(StarFiles, SaveWritesTheEightTextsAndMakesTheFolder) {
+    form.Qratio.text = " 0.5 ";
+    form.txtIota.text = "85 ";
+    form.mnuSaveStar_Click();
+    EXPECT_EQ(form.lblSaveAs.caption, "Save Star Parameters As . . . ");
+    EXPECT_EQ(form.cmbSaveBMP.caption, "Save");
+    EXPECT_EQ(form.txtBMPName.text, Stars() + "/Star1.txt");
+    EXPECT_TRUE(form.frameSaveBMP.visible);
+    form.cmbSaveBMP_Click();
+    ASSERT_FALSE(platform.shown.empty());
+    EXPECT_EQ(platform.shown[0].text, "A 'Stars' folder has been created at " + Stars() + ".");
+    EXPECT_FALSE(form.frameSaveBMP.visible);
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(Stars() + "/Star1.txt", text));
+    EXPECT_EQ(text, "q, i, r1, r2, T1, T2, w1, w2\r\n0.5,85 ,0.305,0.45,8200,8200,0.5,0.5\r\n");
+}
+
+TEST_F(StarFiles, SavedSetLoadsBack) {
+    form.Qratio.text = "1.25";
+    form.txtTemp2.text = "6100";
+    form.mnuSaveStar_Click();
+    form.cmbSaveBMP_Click();
+    form.Qratio.text = "3";
+    form.txtTemp2.text = "4000";
+    form.txtEta.text = "40";
+    form.mnuLoad_Click();
+    EXPECT_EQ(form.cmbSaveBMP.caption, "Load");
+    form.cmbSaveBMP_Click();
+    EXPECT_EQ(form.Qratio.text, "1.25");
+    EXPECT_EQ(form.txtTemp2.text, "6100");
+    EXPECT_EQ(form.txtEta.text, "40");
+    EXPECT_EQ(form.model.MassRatio, 1.25);
+}
+
+TEST_F(StarFiles, LoaderFieldRules) {
+    std::filesystem::create_directories(Stars());
+    const std::string path = Stars() + "/odd.txt";
+    WriteFileAtomically(path, "a;b,x\ny,z,w,v,u,t\r\n\"0.7\", 60\n0.3, 0.35 ,5000,\"4000\",0.4,0.6");
+    form.mnuLoad_Click();
+    form.txtBMPName.text = path;
+    form.cmbSaveBMP_Click();
+    EXPECT_TRUE(platform.shown.empty());
+    EXPECT_EQ(form.Qratio.text, "0.7");
+    EXPECT_EQ(form.txtIota.text, "60");
+    EXPECT_EQ(form.txtRadius2.text, "0.35");
+    EXPECT_EQ(form.txtTemp2.text, "4000");
+    EXPECT_EQ(form.txtLimb2.text, "0.6");
+}
+
+TEST_F(StarFiles, MalformedFilesChangeNothing) {
+    std::filesystem::create_directories(Stars());
+    const std::string path = Stars() + "/bad.txt";
+    const std::string cases[] = {
+        "",
+        "q, i, r1, r2, T1, T2, w1, w2\r\n1,2,3,4,5,6,7\r\n",
+        std::string("\x00\x01\x02\xff\xfe,\x7f", 7) + std::string(300, '\x01'),
+        "q,i,r1,r2,T1,T2,w1,w2\r\n\"1,2,3,4,5,6,7,8\r\n",
+        std::string(10 * 1024 * 1024, ','),
+        "q,i,r1,r2,T1,T2,w1,w2\r\n1,2,abc,4,5,6,7,8\r\n",
+    };
+    for (const std::string& bytes : cases) {
+        platform.shown.clear();
+        WriteFileAtomically(path, bytes);
+        form.mnuLoad_Click();
+        form.txtBMPName.text = path;
+        form.cmbSaveBMP_Click();
+        ASSERT_EQ(platform.shown.size(), 1u) << bytes.substr(0, 20);
+        EXPECT_EQ(platform.shown[0].title, "Notice");
+        EXPECT_NE(platform.shown[0].text.find("occured in procedure FileSave."), std::string::npos);
+        EXPECT_EQ(form.Qratio.text, "2.4");
+        EXPECT_EQ(form.txtIota.text, "82");
+        EXPECT_EQ(form.txtLimb2.text, "0.5");
+        EXPECT_TRUE(form.frameSaveBMP.visible);
+    }
+    platform.shown.clear();
+    form.txtBMPName.text = Stars() + "/missing.txt";
+    form.cmbSaveBMP_Click();
+    ASSERT_EQ(platform.shown.size(), 1u);
+    EXPECT_EQ(platform.shown[0].text, "File not found (Error 53) occured in procedure FileSave. \r\n\r\n");
+}
+
+TEST_F(StarFiles, WritesStayInsideTheProgramsFolders) {
+    form.mnuSaveStar_Click();
+    form.txtBMPName.text = platform.AppFolder() + "/Stars/../../outside.txt";
+    form.cmbSaveBMP_Click();
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(platform.AppFolder()).parent_path() /
+                                         "outside.txt"));
+    EXPECT_EQ(platform.shown.back().title, "Notice");
+    EXPECT_TRUE(form.frameSaveBMP.visible);
+    form.txtBMPName.text = platform.AppFolder() + "/Stars/nofolder/x.txt";
+    form.cmbSaveBMP_Click();
+    EXPECT_EQ(platform.shown.back().text, "Path not found (Error 76) occured in procedure FileSave. \r\n\r\n");
+}
+
+TEST_F(StarFiles, SaveBitmapWritesThePicture) {
+    form.Refresh_Click();
+    form.mnuSaveBitmap_Click();
+    EXPECT_EQ(form.lblSaveAs.caption, "Save Bitmap As . . . ");
+    EXPECT_EQ(form.txtBMPName.text, Stars() + "/Star1.bmp");
+    form.cmbSaveBMP_Click();
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(Stars() + "/Star1.bmp", bytes));
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    form.mnuSaveBitmap_Click();
+    form.cmdCancel_Click();
+    EXPECT_FALSE(form.frameSaveBMP.visible);
+}
+
+}  // namespace
+}  // namespace vp
