@@ -42,9 +42,14 @@ int RunInfo(const std::vector<std::string>& args) {
                                 "the star frames' captions and the two lists.\n",
                                 options, nullptr);
     if (exit >= 0) return exit;
-    CliPort port(".", options.verbose ? &std::cerr : nullptr);
+    ScratchFolder scratch;
+    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
-    ApplyOptions(form, options);
+    std::string problem;
+    if (!ApplyOptions(form, options, problem)) {
+        std::cerr << "vandrel-cli info: " << problem << "\n";
+        return 1;
+    }
     form.Refresh_Click();
     PrintInfo(form, std::cout);
     return 0;

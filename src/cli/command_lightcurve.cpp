@@ -2,7 +2,6 @@
 #include <cmath>
 #include <filesystem>
 #include <iostream>
-#include <unistd.h>
 
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
@@ -11,26 +10,6 @@
 #include "core/number_text.h"
 
 namespace vp {
-namespace {
-
-// A private application folder for the recording, removed when done.
-struct ScratchFolder {
-    ScratchFolder() {
-        static int counter = 0;
-        path = (std::filesystem::temp_directory_path() /
-                ("vandrel-cli-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-                   .string();
-        std::filesystem::create_directories(path);
-    }
-    ~ScratchFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string path;
-};
-
-}  // namespace
-
 int RunLightCurve(const std::vector<std::string>& args) {
     CommonOptions options;
     std::string out, plot;
@@ -62,7 +41,11 @@ int RunLightCurve(const std::vector<std::string>& args) {
     ScratchFolder scratch;
     CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
-    ApplyOptions(form, options);
+    std::string error;
+    if (!ApplyOptions(form, options, error)) {
+        std::cerr << "vandrel-cli lightcurve: " << error << "\n";
+        return 1;
+    }
     if (magnitudes >= 0) form.chkMag.checked = magnitudes == 1;
     form.txtFilename.text = "lightcurve.csv";
 
@@ -74,7 +57,7 @@ int RunLightCurve(const std::vector<std::string>& args) {
     const bool complete = !form.chkSave.checked;
 
     const std::string written = scratch.path + "/LightCurves/lightcurve.csv";
-    std::string bytes, error;
+    std::string bytes;
     if (ReadWholeFile(written, bytes) && !WriteFileAtomically(out, bytes, &error)) {
         std::cerr << "vandrel-cli lightcurve: cannot write " << out << ": " << error << "\n";
         return 1;

@@ -37,9 +37,14 @@ int RunRender(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli render: --out FILE is required\n";
         return 2;
     }
-    CliPort port(".", options.verbose ? &std::cerr : nullptr);
+    ScratchFolder scratch;
+    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
-    ApplyOptions(form, options);
+    std::string problem;
+    if (!ApplyOptions(form, options, problem)) {
+        std::cerr << "vandrel-cli render: " << problem << "\n";
+        return 1;
+    }
     form.chkPaint.checked = mode == "paint";
     form.chkDots.checked = mode == "dots";
     form.chkGrid.checked = mode == "grid";

@@ -10,5 +10,9 @@ namespace vp {
 int RunInfo(const std::vector<std::string>& args);
 int RunRender(const std::vector<std::string>& args);
 int RunLightCurve(const std::vector<std::string>& args);
+int RunAtlas(const std::vector<std::string>& args);
+int RunFrames(const std::vector<std::string>& args);
+int RunSaveStar(const std::vector<std::string>& args);
+int RunReplay(const std::vector<std::string>& args);
 
 }  // namespace vp

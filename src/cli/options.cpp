@@ -1,6 +1,9 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <unistd.h>
 
 namespace vp {
 namespace {
@@ -83,6 +86,8 @@ bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
         ++index;
         return true;
     }
+    if (arg == "--star") return value(options.star);
+    if (arg == "--load-star") return value(options.loadStar);
     if (arg == "--verbose") {
         options.verbose = true;
         ++index;
@@ -113,18 +118,55 @@ std::string CommonOptionsHelp() {
         "  --stefan / --no-stefan    Stefan-Boltzmann (default on)\n"
         "  --similar-areas / --no-similar-areas   Similar Areas (default on)\n"
         "  --single-star             Star 2 Active off\n"
+        "Systems:\n"
+        "  --star NAME               choose an atlas system first (as its list entry, e.g. \"AW UMa (106)\")\n"
+        "  --load-star FILE          load a star parameter file first, as the window's Load Star\n"
         "Picture and output:\n"
         "  --width W --height H      star picture size in pixels (default 832 x 365)\n"
         "  --verbose                 print the texts of message boxes on stderr\n";
     return help;
 }
 
-void ApplyOptions(MainForm& form, const CommonOptions& options) {
+bool ApplyOptions(MainForm& form, const CommonOptions& options, std::string& error) {
     form.clientWidth = options.width + MainForm::kPictureLeft + 10;
     form.clientHeight = options.height + MainForm::kPictureTop + 5 + MainForm::kPlotHeight +
                         MainForm::kPlotButtonHeight;
+    if (!options.star.empty()) {
+        form.AddStars();
+        auto& names = form.StarNameList.items;
+        auto found = std::find(names.begin(), names.end(), options.star);
+        if (found == names.end()) {
+            error = "no atlas system is named '" + options.star + "' (see 'vandrel-cli atlas')";
+            return false;
+        }
+        form.StarNameList.listIndex = static_cast<int>(found - names.begin());
+        form.StarNameList_Click();
+    }
+    if (!options.loadStar.empty()) {
+        form.mnuLoad_Click();
+        form.txtBMPName.text = options.loadStar;
+        form.cmbSaveBMP_Click();
+        if (form.frameSaveBMP.visible) {
+            error = form.lastError.empty() ? "cannot load " + options.loadStar : form.lastError;
+            return false;
+        }
+    }
     for (const auto& [name, text] : options.boxes) form.FindControl(name)->text = text;
     for (const auto& [name, state] : options.switches) form.FindControl(name)->checked = state;
+    return true;
+}
+
+ScratchFolder::ScratchFolder() {
+    static int counter = 0;
+    path = (std::filesystem::temp_directory_path() /
+            ("vandrel-cli-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
+               .string();
+    std::filesystem::create_directories(path);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
 }
 
 }  // namespace vp

@@ -13,6 +13,8 @@ namespace vp {
 struct CommonOptions {
     std::vector<std::pair<std::string, std::string>> boxes;  // box name, text, in given order
     std::vector<std::pair<std::string, bool>> switches;      // check box name, state
+    std::string star;      // an atlas system chosen before the other options
+    std::string loadStar;  // a star parameter file loaded before the other options
     int width = 832;
     int height = 365;
     bool verbose = false;
@@ -27,7 +29,18 @@ bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
 // The help text of the shared options.
 std::string CommonOptionsHelp();
 
-// Writes the boxes and switches into the window and sizes its star picture.
-void ApplyOptions(MainForm& form, const CommonOptions& options);
+// Sizes the window's star picture, chooses the atlas system and loads the star file when
+// asked, then writes the boxes and switches. False with a message when the system is not in
+// the atlas or the file cannot be loaded (the window's error report text).
+bool ApplyOptions(MainForm& form, const CommonOptions& options, std::string& error);
+
+// A private application folder for one run of the tool, removed at the end.
+struct ScratchFolder {
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string path;
+};
 
 }  // namespace vp

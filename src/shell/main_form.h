@@ -73,6 +73,7 @@ public:
     int SlideIndex = 1;
     bool SlideShowOn = false;
     bool unloaded = false;
+    std::string lastError;  // the text of the last error report shown
 
     // The version and the two web pages shipped with the program.
     static constexpr int kVersionMajor = 2, kVersionMinor = 1, kVersionRevision = 22;

@@ -68,9 +68,8 @@ void MainForm::AddHelp() {
 void MainForm::Label16_Click() { port_.OpenWebPage(DetailsPageAddress()); }
 
 void MainForm::ShowError(std::int32_t eNumber, const std::string& eDesc, const std::string& LastOP) {
-    port_.ShowMessage(eDesc + " (Error " + std::to_string(eNumber) + ") occured in procedure " + LastOP +
-                          ". \r\n\r\n",
-                      "Notice", MessageButtons::OKCancel, false);
+    lastError = eDesc + " (Error " + std::to_string(eNumber) + ") occured in procedure " + LastOP + ". \r\n\r\n";
+    port_.ShowMessage(lastError, "Notice", MessageButtons::OKCancel, false);
 }
 
 }  // namespace vp

@@ -7,30 +7,12 @@
 #include <string>
 
 #include "core/atomic_file.h"
+#include "support/run_cli.h"
 
 namespace {
 
-struct CliRun {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCli(const std::string& arguments) {
-    auto folder = std::filesystem::temp_directory_path() / "vandrel-cli-test";
-    std::filesystem::create_directories(folder);
-    std::string errPath = (folder / "stderr.txt").string();
-    std::string command = std::string(VANDREL_CLI_PATH) + " " + arguments + " 2>" + errPath;
-    CliRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    vp::ReadWholeFile(errPath, run.err);
-    return run;
-}
+using vp::testing::CliRun;
+using vp::testing::RunCli;
 
 std::string Line(const std::string& text, const std::string& name) {
     std::size_t at = text.find("\n" + name + " = ");

@@ -1,0 +1,119 @@
+// vandrel-cli atlas, frames and save-star.
+#include <filesystem>
+#include <iostream>
+
+#include "cli/cli_port.h"
+#include "cli/command_line.h"
+#include "cli/commands.h"
+#include "core/atomic_file.h"
+#include "core/number_text.h"
+#include "photometry/star_file.h"
+
+namespace vp {
+
+int RunAtlas(const std::vector<std::string>& args) {
+    CommonOptions options;
+    int exit = ParseCommandLine(args, "atlas",
+                                "Usage: vandrel-cli atlas\n"
+                                "Prints the 324 atlas systems, one per line, tab-separated: name, q,\n"
+                                "inclination, r1, r2, T1, T2 as the boxes would show them.\n",
+                                options, nullptr);
+    if (exit >= 0) return exit;
+    ScratchFolder scratch;
+    CliPort port(scratch.path, nullptr);
+    MainForm form(port);
+    form.AddStars();
+    for (int i = 1; i <= form.StarCount; ++i) {
+        std::cout << form.StarName[i];
+        for (double v : {form.StarQ[i], form.StarIota[i], form.StarR1[i], form.StarR2[i], form.StarT1[i],
+                         form.StarT2[i]})
+            std::cout << '\t' << FormatNumber(v);
+        std::cout << '\n';
+    }
+    return 0;
+}
+
+int RunFrames(const std::vector<std::string>& args) {
+    CommonOptions options;
+    std::string dir;
+    auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
+        if (a[i] == "--dir") return TakeValue(a, i, dir, error) || true;
+        return false;
+    };
+    int exit = ParseCommandLine(args, "frames",
+                                "Usage: vandrel-cli frames --dir DIR [options]\n"
+                                "Records one turn of the orbit as the window does, one bitmap per\n"
+                                "animation step (frame005.bmp ... frame000.bmp), into DIR.\n",
+                                options, own);
+    if (exit >= 0) return exit;
+    if (dir.empty()) {
+        std::cerr << "vandrel-cli frames: --dir DIR is required\n";
+        return 2;
+    }
+    ScratchFolder scratch;
+    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    MainForm form(port);
+    std::string error;
+    if (!ApplyOptions(form, options, error)) {
+        std::cerr << "vandrel-cli frames: " << error << "\n";
+        return 1;
+    }
+    form.chkPhotometry.checked = false;  // frames need no light curve
+    form.SetChecked(form.chkBMP, true);
+    for (int t = 0; t < 5 * 400000 && form.chkBMP.checked; ++t) form.Timer1_Timer();
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    int copied = 0;
+    for (const auto& entry : fs::directory_iterator(scratch.path + "/Animation", ec)) {
+        fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename(),
+                      fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+            std::cerr << "vandrel-cli frames: cannot write into " << dir << ": " << ec.message() << "\n";
+            return 1;
+        }
+        ++copied;
+    }
+    if (form.chkBMP.checked) {
+        std::cerr << "vandrel-cli frames: the turn did not complete\n";
+        return 1;
+    }
+    if (options.verbose) std::cerr << copied << " frames written to " << dir << "\n";
+    return 0;
+}
+
+int RunSaveStar(const std::vector<std::string>& args) {
+    CommonOptions options;
+    std::string out;
+    auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
+        if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
+        return false;
+    };
+    int exit = ParseCommandLine(args, "save-star",
+                                "Usage: vandrel-cli save-star --out FILE [options]\n"
+                                "Recomputes once and writes the star parameter file of the boxes.\n",
+                                options, own);
+    if (exit >= 0) return exit;
+    if (out.empty()) {
+        std::cerr << "vandrel-cli save-star: --out FILE is required\n";
+        return 2;
+    }
+    ScratchFolder scratch;
+    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    MainForm form(port);
+    std::string error;
+    if (!ApplyOptions(form, options, error)) {
+        std::cerr << "vandrel-cli save-star: " << error << "\n";
+        return 1;
+    }
+    form.Refresh_Click();
+    StarTexts texts = {form.Qratio.text,   form.txtIota.text,  form.txtRadius1.text, form.txtRadius2.text,
+                       form.txtTemp1.text, form.txtTemp2.text, form.txtLimb1.text,   form.txtLimb2.text};
+    if (!WriteFileAtomically(out, StarFileText(texts), &error)) {
+        std::cerr << "vandrel-cli save-star: cannot write " << out << ": " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace vp

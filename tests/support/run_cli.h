@@ -1,0 +1,41 @@
+// Runs the headless tool as a user would and collects what it printed.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/atomic_file.h"
+
+namespace vp::testing {
+
+struct CliRun {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+// runIn: a folder to run in (the application folder of replay), or empty.
+inline CliRun RunCli(const std::string& arguments, const std::string& runIn = "") {
+    static int counter = 0;
+    auto folder = std::filesystem::temp_directory_path() / "vandrel-cli-test";
+    std::filesystem::create_directories(folder);
+    std::string errPath =
+        (folder / ("stderr-" + std::to_string(::getpid()) + "-" + std::to_string(counter++))).string();
+    std::string command = std::string(VANDREL_CLI_PATH) + " " + arguments + " 2>" + errPath;
+    if (!runIn.empty()) command = "cd '" + runIn + "' && " + command;
+    CliRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    int status = pclose(pipe);
+    run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    vp::ReadWholeFile(errPath, run.err);
+    std::filesystem::remove(errPath);
+    return run;
+}
+
+}  // namespace vp::testing
