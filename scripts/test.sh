@@ -14,5 +14,5 @@ bash scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir build --output-on-failure -j 2
 
 echo "== Sanitized build (AddressSanitizer + UndefinedBehaviorSanitizer)"
-bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVANDREL_SANITIZE=ON -DVANDREL_BENCH=OFF
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANDREL_SANITIZE=ON -DVANDREL_BENCH=OFF
 ctest --test-dir build-asan --output-on-failure -j 2

@@ -11,6 +11,8 @@ namespace {
 TEST(AtlasSystems, EveryRowDrawsQuietlyInItsOwnState) {
     testing::FakePlatform platform;
     MainForm form(platform);
+    form.clientWidth = 380;  // a small picture: the test is about the model, not the pixels
+    form.clientHeight = 460;
     form.AddStars();
     for (int row = 0; row < kAtlasRowCount; ++row) {
         form.StarNameList.listIndex = row;

@@ -129,6 +129,8 @@ TEST_F(Recompute, NothingTypedCrashesOrWritesNonNumbers) {
         for (const std::string& text : texts) {
             FakePlatform quiet;
             MainForm f(quiet);
+            f.clientWidth = 380;  // a small picture keeps huge zooms cheap to fill
+            f.clientHeight = 460;
             f.txtN1.text = "3";
             f.FindControl(box->name)->text = text;
             f.Refresh_Click();
