@@ -1,9 +1,9 @@
 // Whole operations of the window object: a recompute, photometry of one frame, and a full
 // three-colour light-curve recording.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 #include "photometry/pixel_sum.h"
 #include "shell/main_form.h"
@@ -11,18 +11,20 @@
 namespace {
 
 class QuietPort : public vp::FileSystemPort {
-public:
+  public:
     explicit QuietPort(std::string folder) : FileSystemPort(std::move(folder)) {}
-    vp::MessageAnswer ShowMessage(const std::string&, const std::string&, vp::MessageButtons buttons,
-                                  bool) override {
-        return buttons == vp::MessageButtons::YesNo ? vp::MessageAnswer::Yes : vp::MessageAnswer::OK;
+    vp::MessageAnswer ShowMessage(const std::string&, const std::string&,
+                                  vp::MessageButtons buttons, bool) override {
+        return buttons == vp::MessageButtons::YesNo ? vp::MessageAnswer::Yes
+                                                    : vp::MessageAnswer::OK;
     }
     void DoEvents() override {}
     void OpenWebPage(const std::string&) override {}
 };
 
 std::string ScratchFolder() {
-    auto folder = std::filesystem::temp_directory_path() / ("vandrel-bench-" + std::to_string(getpid()));
+    auto folder =
+        std::filesystem::temp_directory_path() / ("vandrel-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
     return folder.string();
 }

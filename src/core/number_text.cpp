@@ -8,8 +8,12 @@
 namespace vp {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Decimal digits and exponent of a value rounded to 15 significant digits:
 // value = 0.d1d2...d15 * 10^exponent (digits without the point).
@@ -96,9 +100,9 @@ double Val(std::string_view text) {
         c = next();
     }
     bool sawDigit = false, sawPoint = false;
-    int intDigits = 0;        // significant digits before the point
-    bool leading = true;      // still in leading zeros
-    int leadingFracZeros = 0; // zeros right after the point before the first significant digit
+    int intDigits = 0;         // significant digits before the point
+    bool leading = true;       // still in leading zeros
+    int leadingFracZeros = 0;  // zeros right after the point before the first significant digit
     std::string mantissa;
     while (c != -1 && (IsDigit(static_cast<char>(c)) || (c == '.' && !sawPoint))) {
         if (c == '.') {
@@ -157,14 +161,19 @@ double Val(std::string_view text) {
 std::string FormatNumber(double value) {
     if (value == 0 || !std::isfinite(value)) return "0";
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     std::string text(buffer, result.ptr);
     std::size_t e = text.find('e');
     if (e != std::string::npos) text[e] = 'E';
     return text;
 }
 
-std::string FormatZeroPoint3(double value) { return FormatFixed3(value, true); }
-std::string FormatPoint3(double value) { return FormatFixed3(value, false); }
+std::string FormatZeroPoint3(double value) {
+    return FormatFixed3(value, true);
+}
+std::string FormatPoint3(double value) {
+    return FormatFixed3(value, false);
+}
 
 }  // namespace vp

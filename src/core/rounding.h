@@ -8,7 +8,9 @@
 namespace vp {
 
 // Int: the floor.
-inline double Int(double value) { return std::floor(value); }
+inline double Int(double value) {
+    return std::floor(value);
+}
 
 // Conversion to a 32-bit integer (pixel coordinates): nearest, halves to even. A value that
 // is not finite or lies outside the range of the integer has no conversion.

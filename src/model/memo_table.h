@@ -11,7 +11,7 @@
 namespace vp {
 
 class MemoTable {
-public:
+  public:
     // Re-creates the table with every entry 0. Bounds are rounded; a negative bound gives an
     // empty dimension.
     void Recreate(double b0, double b1, double b2, double b3 = 0) {
@@ -19,7 +19,8 @@ public:
         std::size_t total = 1;
         for (int d = 0; d < 4; ++d) {
             double r = std::nearbyint(bounds[d]);
-            extent_[d] = (std::isfinite(r) && r >= 0 && r < 1e6) ? static_cast<std::size_t>(r) + 1 : 0;
+            extent_[d] =
+                (std::isfinite(r) && r >= 0 && r < 1e6) ? static_cast<std::size_t>(r) + 1 : 0;
             total *= extent_[d];
         }
         values_.assign(total, 0.0);
@@ -38,7 +39,7 @@ public:
 
     std::size_t Size() const { return values_.size(); }
 
-private:
+  private:
     bool Locate(double k0, double k1, double k2, double k3, std::size_t& index) const {
         std::array<double, 4> keys{k0, k1, k2, k3};
         std::size_t at = 0;

@@ -4,7 +4,7 @@
 namespace vp {
 
 class ModelPort {
-public:
+  public:
     virtual ~ModelPort() = default;
     // The mass ratio as it stands in the mass-ratio box now.
     virtual double QratioBoxValue() = 0;

@@ -31,8 +31,8 @@ void NeckShape(ModelState& m, ModelPort& port, double& Rho, double Phi, double Z
     // The damped update, or nothing when its arithmetic faults.
     auto update = [&](double rho) -> std::optional<double> {
         double b = B(rho);
-        double radius = starOneSide ? Div(1, b) : Div(q, b);   // distance from the star's centre
-        double along = starOneSide ? x : x - 1;         // its component along the axis
+        double radius = starOneSide ? Div(1, b) : Div(q, b);  // distance from the star's centre
+        double along = starOneSide ? x : x - 1;               // its component along the axis
         if (!std::isfinite(radius)) return std::nullopt;
         // Where the surface does not reach this position along the axis there is no neck.
         if (!(radius > std::fabs(along))) return 0.0;

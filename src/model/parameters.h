@@ -29,6 +29,7 @@ struct ParameterTexts {
 // Reads the boxes in order, writes the correction texts back into boxes whose values are out
 // of range, and sets the parameter values of the model state (ViewScale from the star
 // picture's scale size).
-void ReadParameters(ModelState& m, const ParameterTexts& boxes, float scaleWidth, float scaleHeight);
+void ReadParameters(ModelState& m, const ParameterTexts& boxes, float scaleWidth,
+                    float scaleHeight);
 
 }  // namespace vp

@@ -7,7 +7,8 @@
 
 namespace vp {
 
-void SolveStarShape(ModelState& m, int StarNum, double Phi, double Theta, double q, double& QWERTY) {
+void SolveStarShape(ModelState& m, int StarNum, double Phi, double Theta, double q,
+                    double& QWERTY) {
     double rp, qp = 0, shift;
     if (StarNum == 1) {
         rp = m.PoleRadius1;

@@ -21,8 +21,12 @@ std::vector<std::string> StarSizeLines(ModelState& m, const std::string& poleTex
 std::vector<std::string> RocheLobeLines(ModelState& m, ModelPort& port);
 
 // Whether each star overfills its Roche lobe.
-inline bool Star1Overfills(const ModelState& m) { return m.Omega1 < m.OmegaCrit; }
-inline bool Star2Overfills(const ModelState& m) { return m.Omega2 < m.OmegaCrit; }
+inline bool Star1Overfills(const ModelState& m) {
+    return m.Omega1 < m.OmegaCrit;
+}
+inline bool Star2Overfills(const ModelState& m) {
+    return m.Omega2 < m.OmegaCrit;
+}
 inline bool InContact(const ModelState& m) {
     return m.Omega1 - m.OmegaCrit < 0 && m.Omega2 - m.OmegaCrit < 0;
 }

@@ -8,9 +8,9 @@
 namespace vp {
 
 struct LightCurveText {
-    std::string bytes;         // the whole file, CRLF line ends
-    int RowCount = 0;          // rows of the first pass
-    bool CurveComplete = true; // every written row has all three colours
+    std::string bytes;          // the whole file, CRLF line ends
+    int RowCount = 0;           // rows of the first pass
+    bool CurveComplete = true;  // every written row has all three colours
 };
 
 // magnitudes: values are stored as magnitudes and written below the brightest sample.

@@ -5,7 +5,9 @@
 namespace vp {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string Trim(std::string_view text) {
     std::size_t first = 0, last = text.size();

@@ -14,4 +14,4 @@ struct AtlasRow {
 };
 inline constexpr int kAtlasRowCount = 324;
 extern const std::array<AtlasRow, kAtlasRowCount> kAtlasRows;
-}
+}  // namespace vp

@@ -41,7 +41,8 @@ void MainForm::InitialiseControls() {
         "Note: One star may not be visible because the temperature difference between the two "
         "stars is large.  \r\nHowever, the light curve generated using the Stefan-Boltzmann Law "
         "will be more accurate.\r\n");
-    for (int k = 1; k <= 14; ++k) Add(VScroll[k], "VScroll" + std::to_string(k), ControlKind::ScrollBar);
+    for (int k = 1; k <= 14; ++k)
+        Add(VScroll[k], "VScroll" + std::to_string(k), ControlKind::ScrollBar);
 
     auto check = [&](Control& c, const char* name, const char* caption, bool checked) {
         Add(c, name, ControlKind::CheckBox);
@@ -134,7 +135,9 @@ Control* MainForm::FindControl(const std::string& name) {
     return nullptr;
 }
 
-double MainForm::QratioBoxValue() { return Val(Qratio.text); }
+double MainForm::QratioBoxValue() {
+    return Val(Qratio.text);
+}
 
 void MainForm::ShowSlowIteration() {
     port_.ShowMessage(" 10", kAppTitle, MessageButtons::OK, false);

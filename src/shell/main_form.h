@@ -21,7 +21,7 @@ namespace vp {
 inline constexpr const char* kAppTitle = "VandrelProject";
 
 class MainForm : private ModelPort {
-public:
+  public:
     explicit MainForm(PlatformPort& port);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
@@ -149,7 +149,7 @@ public:
 
     PlatformPort& port() { return port_; }
 
-private:
+  private:
     // ModelPort
     double QratioBoxValue() override;
     void ShowSlowIteration() override;
@@ -163,7 +163,8 @@ private:
 
     void SwitchPanel(Control& button, Control& panel);
     void WriteAtlasRow(int row);
-    void ShowSavePanel(const std::string& caption, const std::string& button, const std::string& file);
+    void ShowSavePanel(const std::string& caption, const std::string& button,
+                       const std::string& file);
     bool IsParameterBox(const Control& box) const;
 
     PlatformPort& port_;

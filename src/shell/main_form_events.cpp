@@ -7,14 +7,15 @@
 namespace vp {
 
 Control& MainForm::ScrollBox(int k) {
-    Control* boxes[15] = {nullptr,   &txtN1,    &txtIota,  &txtGamma,    &txtEta,
-                          &txtRadius1, &txtRadius2, &txtAnimSpeed, &txtZoom, &txtLimb1,
-                          &txtLimb2, &txtTemp1, &txtTemp2, &txtRotPer,   &Qratio};
+    Control* boxes[15] = {nullptr,     &txtN1,      &txtIota,      &txtGamma,  &txtEta,
+                          &txtRadius1, &txtRadius2, &txtAnimSpeed, &txtZoom,   &txtLimb1,
+                          &txtLimb2,   &txtTemp1,   &txtTemp2,     &txtRotPer, &Qratio};
     return *boxes[k];
 }
 
 double MainForm::ScrollStep(int k) {
-    static constexpr double steps[15] = {0, 1, 1, 5, 5, 0.01, 0.01, 1, 10, 0.05, 0.05, 100, 100, 0.01, 0.1};
+    static constexpr double steps[15] = {0,  1,    1,    5,   5,   0.01, 0.01, 1,
+                                         10, 0.05, 0.05, 100, 100, 0.01, 0.1};
     return steps[k];
 }
 
@@ -23,16 +24,17 @@ void MainForm::VScroll_Change(int k) {
     const int position = VScroll[k].value;
     Control& box = ScrollBox(k);
     const double value = Val(box.text);
-    const double stepped = position > LastScrollPos[k] ? value + ScrollStep(k) : value - ScrollStep(k);
+    const double stepped =
+        position > LastScrollPos[k] ? value + ScrollStep(k) : value - ScrollStep(k);
     if (std::isfinite(stepped)) box.text = FormatNumber(stepped);
     LastScrollPos[k] = position;
     Refresh_Click();
 }
 
 bool MainForm::IsParameterBox(const Control& box) const {
-    for (const Control* c : {&Qratio, &txtIota, &txtN1, &txtRadius1, &txtRadius2, &txtLimb1, &txtLimb2,
-                             &txtTemp1, &txtTemp2, &txtZoom, &txtGamma, &txtEta, &txtRotPer,
-                             &txtAnimSpeed})
+    for (const Control* c :
+         {&Qratio, &txtIota, &txtN1, &txtRadius1, &txtRadius2, &txtLimb1, &txtLimb2, &txtTemp1,
+          &txtTemp2, &txtZoom, &txtGamma, &txtEta, &txtRotPer, &txtAnimSpeed})
         if (c == &box) return true;
     return false;
 }
@@ -46,7 +48,8 @@ void MainForm::FireClick(Control& box) {
         SetChecked(chkPhotometry, false);
         Refresh_Click();
     } else if (&box == &chkSpherical || &box == &chkStefan || &box == &chkNeck ||
-               &box == &chkSimAreas || &box == &chkMag || &box == &chkPaint || &box == &TwoStarsCheck) {
+               &box == &chkSimAreas || &box == &chkMag || &box == &chkPaint ||
+               &box == &TwoStarsCheck) {
         Refresh_Click();
     } else if (&box == &chkGran) {
         chkGran_Click();
@@ -75,11 +78,18 @@ void MainForm::SwitchPanel(Control& button, Control& panel) {
         b->fontSize = b == &button ? 10 : 8;
     }
     for (Control* p : {&HelpAreaFrame, &PicturePlot, &TestingAreaFrame}) p->visible = p == &panel;
-    for (Control* b : {&cmdExtras, &HelpButton, &cmdPlot}) b->backColour = b == &button ? kButtonFace : kGrey;
+    for (Control* b : {&cmdExtras, &HelpButton, &cmdPlot})
+        b->backColour = b == &button ? kButtonFace : kGrey;
 }
 
-void MainForm::cmdPlot_Click() { SwitchPanel(cmdPlot, PicturePlot); }
-void MainForm::HelpButton_Click() { SwitchPanel(HelpButton, HelpAreaFrame); }
-void MainForm::cmdExtras_Click() { SwitchPanel(cmdExtras, TestingAreaFrame); }
+void MainForm::cmdPlot_Click() {
+    SwitchPanel(cmdPlot, PicturePlot);
+}
+void MainForm::HelpButton_Click() {
+    SwitchPanel(HelpButton, HelpAreaFrame);
+}
+void MainForm::cmdExtras_Click() {
+    SwitchPanel(cmdExtras, TestingAreaFrame);
+}
 
 }  // namespace vp

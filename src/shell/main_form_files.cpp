@@ -28,28 +28,41 @@ bool InsideOutputFolder(const std::string& appFolder, const std::string& path) {
 // The program's error number and description for a failed file operation.
 std::pair<int, std::string> FileError(int error, bool reading) {
     switch (error) {
-        case ENOENT: return reading ? std::pair{53, "File not found"} : std::pair{76, "Path not found"};
+        case ENOENT:
+            return reading ? std::pair{53, "File not found"} : std::pair{76, "Path not found"};
         case EACCES:
         case EPERM:
-        case EROFS: return {70, "Permission denied"};
-        case ENOSPC: return {61, "Disk full"};
-        default: return {75, "Path/File access error"};
+        case EROFS:
+            return {70, "Permission denied"};
+        case ENOSPC:
+            return {61, "Disk full"};
+        default:
+            return {75, "Path/File access error"};
     }
 }
 
 }  // namespace
 
-void MainForm::ShowSavePanel(const std::string& caption, const std::string& button, const std::string& file) {
+void MainForm::ShowSavePanel(const std::string& caption, const std::string& button,
+                             const std::string& file) {
     lblSaveAs.caption = caption;
     cmbSaveBMP.caption = button;
     txtBMPName.text = port_.AppFolder() + "/Stars/" + file;
     frameSaveBMP.visible = true;
 }
 
-void MainForm::mnuSaveStar_Click() { ShowSavePanel("Save Star Parameters As . . . ", "Save", "Star1.txt"); }
-void MainForm::mnuSaveBitmap_Click() { ShowSavePanel("Save Bitmap As . . . ", "Save", "Star1.bmp"); }
-void MainForm::mnuLoad_Click() { ShowSavePanel("Load Star Parameters . . . ", "Load", "Star1.txt"); }
-void MainForm::cmdCancel_Click() { frameSaveBMP.visible = false; }
+void MainForm::mnuSaveStar_Click() {
+    ShowSavePanel("Save Star Parameters As . . . ", "Save", "Star1.txt");
+}
+void MainForm::mnuSaveBitmap_Click() {
+    ShowSavePanel("Save Bitmap As . . . ", "Save", "Star1.bmp");
+}
+void MainForm::mnuLoad_Click() {
+    ShowSavePanel("Load Star Parameters . . . ", "Load", "Star1.txt");
+}
+void MainForm::cmdCancel_Click() {
+    frameSaveBMP.visible = false;
+}
 
 void MainForm::cmbSaveBMP_Click() {
     const std::string stars = port_.AppFolder() + "/Stars";
@@ -90,12 +103,13 @@ void MainForm::cmbSaveBMP_Click() {
             ShowError(bad.number, bad.description, "FileSave");
             return;
         }
-        Control* boxes[8] = {&Qratio, &txtIota, &txtRadius1, &txtRadius2, &txtTemp1, &txtTemp2, &txtLimb1, &txtLimb2};
+        Control* boxes[8] = {&Qratio,   &txtIota,  &txtRadius1, &txtRadius2,
+                             &txtTemp1, &txtTemp2, &txtLimb1,   &txtLimb2};
         for (int k = 0; k < 8; ++k) boxes[k]->text = texts[k];
         Refresh_Click();
     } else {
-        StarTexts texts = {Qratio.text, txtIota.text, txtRadius1.text, txtRadius2.text,
-                           txtTemp1.text, txtTemp2.text, txtLimb1.text, txtLimb2.text};
+        StarTexts texts = {Qratio.text,   txtIota.text,  txtRadius1.text, txtRadius2.text,
+                           txtTemp1.text, txtTemp2.text, txtLimb1.text,   txtLimb2.text};
         errno = 0;
         if (!WriteFileAtomically(path, StarFileText(texts), &error)) {
             auto [number, description] = FileError(errno, false);

@@ -17,9 +17,9 @@ void MainForm::Refresh_Click() {
     if (width != picture.Width() || height != picture.Height()) picture.Resize(width, height);
     picture.SetFillColour(kBlack);
 
-    ParameterTexts boxes{&txtZoom.text,    &txtRotPer.text,  &txtEta.text,   &Qratio.text,
-                         &txtIota.text,    &txtRadius1.text, &txtRadius2.text, &txtLimb1.text,
-                         &txtLimb2.text,   &txtN1.text,      &txtTemp1.text, &txtTemp2.text,
+    ParameterTexts boxes{&txtZoom.text,      &txtRotPer.text,  &txtEta.text,     &Qratio.text,
+                         &txtIota.text,      &txtRadius1.text, &txtRadius2.text, &txtLimb1.text,
+                         &txtLimb2.text,     &txtN1.text,      &txtTemp1.text,   &txtTemp2.text,
                          &txtAnimSpeed.text, &txtGamma.text};
     ReadParameters(model, boxes, picture.ScaleWidth(), picture.ScaleHeight());
 

@@ -9,7 +9,8 @@ std::string MainForm::VersionText() {
 }
 
 std::string MainForm::VersionPageAddress() {
-    return std::string("file://") + VANDREL_SHARE_DIR + "/web/version.html?Version=" + VersionText();
+    return std::string("file://") + VANDREL_SHARE_DIR +
+           "/web/version.html?Version=" + VersionText();
 }
 
 std::string MainForm::DetailsPageAddress() {
@@ -65,10 +66,14 @@ void MainForm::AddHelp() {
         HelpList.items.push_back(line);
 }
 
-void MainForm::Label16_Click() { port_.OpenWebPage(DetailsPageAddress()); }
+void MainForm::Label16_Click() {
+    port_.OpenWebPage(DetailsPageAddress());
+}
 
-void MainForm::ShowError(std::int32_t eNumber, const std::string& eDesc, const std::string& LastOP) {
-    lastError = eDesc + " (Error " + std::to_string(eNumber) + ") occured in procedure " + LastOP + ". \r\n\r\n";
+void MainForm::ShowError(std::int32_t eNumber, const std::string& eDesc,
+                         const std::string& LastOP) {
+    lastError = eDesc + " (Error " + std::to_string(eNumber) + ") occured in procedure " + LastOP +
+                ". \r\n\r\n";
     port_.ShowMessage(lastError, "Notice", MessageButtons::OKCancel, false);
 }
 

@@ -10,7 +10,7 @@ enum class MessageButtons { OK, OKCancel, YesNo };
 enum class MessageAnswer { OK, Cancel, Yes, No };
 
 class PlatformPort {
-public:
+  public:
     virtual ~PlatformPort() = default;
 
     // A modal message box; returns the button pressed.
@@ -31,13 +31,13 @@ public:
 
 // Folder operations on the real file system, for the ports that need nothing else special.
 class FileSystemPort : public PlatformPort {
-public:
+  public:
     explicit FileSystemPort(std::string appFolder) : appFolder_(std::move(appFolder)) {}
     std::string AppFolder() override { return appFolder_; }
     bool FolderExists(const std::string& path) override;
     bool CreateFolder(const std::string& path) override;
 
-private:
+  private:
     std::string appFolder_;
 };
 

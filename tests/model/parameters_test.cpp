@@ -117,9 +117,9 @@ TEST(Parameters, EmptyAndWildTextsNeverGiveNonFiniteValues) {
         b.zoom = b.rotPer = b.eta = b.q = b.iota = b.r1 = b.r2 = b.w1 = b.w2 = b.n = b.t1 = b.t2 =
             b.step = b.gamma = text;
         ModelState m = Read(b);
-        for (double v : {m.MassRatio, m.OrbitMassRatio, m.PoleRadius1, m.PoleRadius2, m.Limb1, m.Limb2,
-                         m.Temp1, m.Temp2, m.LatLines1, m.NeckLines, m.Iota, m.Eta, m.Gamma,
-                         m.RotPeriod, m.ViewScale})
+        for (double v : {m.MassRatio, m.OrbitMassRatio, m.PoleRadius1, m.PoleRadius2, m.Limb1,
+                         m.Limb2, m.Temp1, m.Temp2, m.LatLines1, m.NeckLines, m.Iota, m.Eta,
+                         m.Gamma, m.RotPeriod, m.ViewScale})
             EXPECT_TRUE(std::isfinite(v)) << text.substr(0, 20);
         for (const std::string* box : {&b.q, &b.iota, &b.r1, &b.r2, &b.n, &b.t1, &b.t2})
             EXPECT_EQ(box->find("nan"), std::string::npos);

@@ -29,8 +29,11 @@ ModelState Binary(double q, double r1, double r2) {
 TEST(RochePot, InnerLagrangianPointAndCriticalPotential) {
     struct Case {
         double q, l1, omega;
-    } cases[] = {{0.5, 0.57075, 2.87584}, {3, 0.38926, 6.61632}, {0.05, 0.76875, 1.78885},
-                 {10, 0.28249, 15.09104}, {2.4, 0.41108, 5.80856}};
+    } cases[] = {{0.5, 0.57075, 2.87584},
+                 {3, 0.38926, 6.61632},
+                 {0.05, 0.76875, 1.78885},
+                 {10, 0.28249, 15.09104},
+                 {2.4, 0.41108, 5.80856}};
     for (const Case& c : cases) {
         ModelState m = Binary(c.q, 0.3, 0.3);
         EXPECT_NEAR(m.L1Point, c.l1, 5e-5) << c.q;

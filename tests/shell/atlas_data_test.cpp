@@ -22,7 +22,9 @@ double InnerCriticalPotential(double q) {
     return 1 / x + q * (1 / (1 - x) - x) + 0.5 * (1 + q) * x * x;
 }
 
-double PolePotential1(double q, double r) { return 1 / r + q / std::sqrt(r * r + 1); }
+double PolePotential1(double q, double r) {
+    return 1 / r + q / std::sqrt(r * r + 1);
+}
 
 double PolePotential2(double q, double r) {
     const double d = std::sqrt(1 + r * r);

@@ -18,7 +18,8 @@ struct Atlas : ::testing::Test {
     }
     void Choose(const std::string& name) {
         for (std::size_t i = 0; i < form.StarNameList.items.size(); ++i)
-            if (form.StarNameList.items[i] == name) form.StarNameList.listIndex = static_cast<int>(i);
+            if (form.StarNameList.items[i] == name)
+                form.StarNameList.listIndex = static_cast<int>(i);
         form.StarNameList_Click();
     }
 };

@@ -56,9 +56,9 @@ TEST_F(Controls, ScrollStepsUseTheShortestNumberAndMeetTheCorrections) {
 }
 
 TEST_F(Controls, EveryScrollBarHasItsBoxAndStep) {
-    const char* boxes[15] = {"",           "txtN1",        "txtIota",  "txtGamma", "txtEta",
-                             "txtRadius1", "txtRadius2",   "txtAnimSpeed", "txtZoom", "txtLimb1",
-                             "txtLimb2",   "txtTemp1",     "txtTemp2", "txtRotPer", "Qratio"};
+    const char* boxes[15] = {"",           "txtN1",      "txtIota",      "txtGamma",  "txtEta",
+                             "txtRadius1", "txtRadius2", "txtAnimSpeed", "txtZoom",   "txtLimb1",
+                             "txtLimb2",   "txtTemp1",   "txtTemp2",     "txtRotPer", "Qratio"};
     const double steps[15] = {0, 1, 1, 5, 5, 0.01, 0.01, 1, 10, 0.05, 0.05, 100, 100, 0.01, 0.1};
     for (int k = 1; k <= 14; ++k) {
         EXPECT_EQ(form.ScrollBox(k).name, boxes[k]);

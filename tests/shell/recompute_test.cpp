@@ -35,8 +35,8 @@ TEST_F(Recompute, DefaultSystemIsInContact) {
                                         "r1(back) = 0.37", "Omega1 = 5.574", " ", "r2(pole) = 0.45",
                                         "r2(point) = 0.589", "r2(side) = 0.485", "r2(back) = 0.521",
                                         "Omega2 = 5.545"}));
-    EXPECT_EQ(form.RocheList.items, (std::vector<std::string>{"r1(point) = 0.411", "r1(pole) = 0.321",
-                                                              "Omega = 5.809"}));
+    EXPECT_EQ(form.RocheList.items,
+              (std::vector<std::string>{"r1(point) = 0.411", "r1(pole) = 0.321", "Omega = 5.809"}));
     EXPECT_EQ(form.lblMessage.caption, "Rendering Stars");
     EXPECT_FALSE(form.txtMessage.visible);
     EXPECT_TRUE(platform.shown.empty());
@@ -117,13 +117,13 @@ TEST_F(Recompute, ResetsTheLightCurveAndRecreatesTheMemos) {
 }
 
 TEST_F(Recompute, NothingTypedCrashesOrWritesNonNumbers) {
-    const std::vector<std::string> texts = {"", "abc", "1e400", "-1e400", "-0", "1e-400", "0",
-                                            std::string(10000, '7'), "99999999", "-5", "1000",
-                                            "0.0001"};
-    std::vector<Control*> boxes = {&form.txtIota, &form.Qratio, &form.txtN1, &form.txtRadius1,
-                                   &form.txtRadius2, &form.txtLimb1, &form.txtLimb2, &form.txtTemp1,
-                                   &form.txtTemp2, &form.txtZoom, &form.txtGamma, &form.txtEta,
-                                   &form.txtRotPer, &form.txtAnimSpeed};
+    const std::vector<std::string> texts = {"",         "abc",    "1e400", "-1e400",
+                                            "-0",       "1e-400", "0",     std::string(10000, '7'),
+                                            "99999999", "-5",     "1000",  "0.0001"};
+    std::vector<Control*> boxes = {
+        &form.txtIota,  &form.Qratio,   &form.txtN1,     &form.txtRadius1,  &form.txtRadius2,
+        &form.txtLimb1, &form.txtLimb2, &form.txtTemp1,  &form.txtTemp2,    &form.txtZoom,
+        &form.txtGamma, &form.txtEta,   &form.txtRotPer, &form.txtAnimSpeed};
     form.txtN1.text = "3";
     for (Control* box : boxes) {
         for (const std::string& text : texts) {
@@ -135,12 +135,16 @@ TEST_F(Recompute, NothingTypedCrashesOrWritesNonNumbers) {
             f.FindControl(box->name)->text = text;
             f.Refresh_Click();
             for (Control* c : f.Controls()) {
-                EXPECT_EQ(c->text.find("nan"), std::string::npos) << box->name << " " << text.substr(0, 9);
-                EXPECT_EQ(c->text.find("inf"), std::string::npos) << box->name << " " << text.substr(0, 9);
+                EXPECT_EQ(c->text.find("nan"), std::string::npos)
+                    << box->name << " " << text.substr(0, 9);
+                EXPECT_EQ(c->text.find("inf"), std::string::npos)
+                    << box->name << " " << text.substr(0, 9);
             }
             for (const std::string& line : f.StarSizeList.items) {
-                EXPECT_EQ(line.find("nan"), std::string::npos) << box->name << " " << text.substr(0, 9);
-                EXPECT_EQ(line.find("inf"), std::string::npos) << box->name << " " << text.substr(0, 9);
+                EXPECT_EQ(line.find("nan"), std::string::npos)
+                    << box->name << " " << text.substr(0, 9);
+                EXPECT_EQ(line.find("inf"), std::string::npos)
+                    << box->name << " " << text.substr(0, 9);
             }
         }
     }

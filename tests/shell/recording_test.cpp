@@ -84,14 +84,15 @@ TEST_F(Recording, MagnitudeOfABlackPictureReadsAsUnmeasured) {
 TEST_F(Recording, DefaultRecordingCompletesWithThreeColoursInEveryRow) {
     form.mnuSaveLC_Click();
     ASSERT_GE(platform.shown.size(), 2u);
-    EXPECT_EQ(platform.shown[0].text,
-              "A 'LightCurves' folder has been created at " + platform.AppFolder() + "/LightCurves.");
+    EXPECT_EQ(platform.shown[0].text, "A 'LightCurves' folder has been created at " +
+                                          platform.AppFolder() + "/LightCurves.");
     EXPECT_EQ(platform.shown[1].title, "Light Curves");
     EXPECT_EQ(platform.shown[1].buttons, MessageButtons::OKCancel);
-    EXPECT_EQ(platform.shown[1].text,
-              "The light curves will be saved to " + platform.AppFolder() +
-                  "/LightCurves/vandrel1.csv.  \r\nPlease wait until the red, green, and blue light "
-                  "curve have been computed before opening the output file.");
+    EXPECT_EQ(
+        platform.shown[1].text,
+        "The light curves will be saved to " + platform.AppFolder() +
+            "/LightCurves/vandrel1.csv.  \r\nPlease wait until the red, green, and blue light "
+            "curve have been computed before opening the output file.");
     EXPECT_EQ(form.lblMessage.caption, "Creating Light Curves");
     EXPECT_TRUE(form.PicturePlot.visible);
     ASSERT_TRUE(RunUntilSaved());
@@ -140,7 +141,8 @@ TEST_F(Recording, FluxFileOfEqualStarsHasTwoEqualSymmetricEclipses) {
         }
     }
     double top = 0;
-    for (int k = 0; k < 72; ++k) top = std::max(top, std::max({rows[k][1], rows[k][2], rows[k][3]}));
+    for (int k = 0; k < 72; ++k)
+        top = std::max(top, std::max({rows[k][1], rows[k][2], rows[k][3]}));
     EXPECT_NEAR(top, 1, 1e-3);
 }
 

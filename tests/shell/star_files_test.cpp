@@ -57,7 +57,8 @@ TEST_F(StarFiles, SavedSetLoadsBack) {
 TEST_F(StarFiles, LoaderFieldRules) {
     std::filesystem::create_directories(Stars());
     const std::string path = Stars() + "/odd.txt";
-    WriteFileAtomically(path, "a;b,x\ny,z,w,v,u,t\r\n\"0.7\", 60\n0.3, 0.35 ,5000,\"4000\",0.4,0.6");
+    WriteFileAtomically(path,
+                        "a;b,x\ny,z,w,v,u,t\r\n\"0.7\", 60\n0.3, 0.35 ,5000,\"4000\",0.4,0.6");
     form.mnuLoad_Click();
     form.txtBMPName.text = path;
     form.cmbSaveBMP_Click();
@@ -98,7 +99,8 @@ TEST_F(StarFiles, MalformedFilesChangeNothing) {
     form.txtBMPName.text = Stars() + "/missing.txt";
     form.cmbSaveBMP_Click();
     ASSERT_EQ(platform.shown.size(), 1u);
-    EXPECT_EQ(platform.shown[0].text, "File not found (Error 53) occured in procedure FileSave. \r\n\r\n");
+    EXPECT_EQ(platform.shown[0].text,
+              "File not found (Error 53) occured in procedure FileSave. \r\n\r\n");
 }
 
 TEST_F(StarFiles, WritesStayInsideTheProgramsFolders) {
@@ -111,7 +113,8 @@ TEST_F(StarFiles, WritesStayInsideTheProgramsFolders) {
     EXPECT_TRUE(form.frameSaveBMP.visible);
     form.txtBMPName.text = platform.AppFolder() + "/Stars/nofolder/x.txt";
     form.cmbSaveBMP_Click();
-    EXPECT_EQ(platform.shown.back().text, "Path not found (Error 76) occured in procedure FileSave. \r\n\r\n");
+    EXPECT_EQ(platform.shown.back().text,
+              "Path not found (Error 76) occured in procedure FileSave. \r\n\r\n");
 }
 
 TEST_F(StarFiles, SaveBitmapWritesThePicture) {

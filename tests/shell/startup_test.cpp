@@ -19,8 +19,9 @@ TEST(Startup, WindowIsReadyAfterLoading) {
     EXPECT_EQ(form.StarNameList.items.front(), "44i Boo (3)");
     EXPECT_EQ(form.StarNameList.items.back(), "FZ Ori (Tev)");
     ASSERT_EQ(form.HelpList.items.size(), 15u);
-    EXPECT_EQ(form.HelpList.items[0],
-              "Inclinations are between 90\u00b0 for edge-on orbits and 0\u00b0 for face-on orbits.");
+    EXPECT_EQ(
+        form.HelpList.items[0],
+        "Inclinations are between 90\u00b0 for edge-on orbits and 0\u00b0 for face-on orbits.");
     EXPECT_EQ(form.HelpList.items[5], "Limb darkening coefficients range from 0 to 1. ");
     EXPECT_EQ(form.HelpList.items[2], "");
     EXPECT_EQ(form.HelpList.items[14], "");
@@ -64,7 +65,8 @@ TEST(Help, ErrorReportText) {
     form.ShowError(76, "Path not found", "FileSave");
     form.ShowError(-5, "", "FileSave");
     ASSERT_EQ(platform.shown.size(), 2u);
-    EXPECT_EQ(platform.shown[0].text, "Path not found (Error 76) occured in procedure FileSave. \r\n\r\n");
+    EXPECT_EQ(platform.shown[0].text,
+              "Path not found (Error 76) occured in procedure FileSave. \r\n\r\n");
     EXPECT_EQ(platform.shown[0].title, "Notice");
     EXPECT_EQ(platform.shown[0].buttons, MessageButtons::OKCancel);
     EXPECT_FALSE(platform.shown[0].question);

@@ -6,7 +6,7 @@
 namespace vp::testing {
 
 class FakeModelPort : public ModelPort {
-public:
+  public:
     explicit FakeModelPort(double q = 1) : q(q) {}
     double QratioBoxValue() override { return q; }
     void ShowSlowIteration() override { ++slowMessages; }

@@ -3,13 +3,13 @@
 // folder of its own under the temporary directory.
 #pragma once
 
+#include <unistd.h>
+
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "shell/platform_port.h"
 
@@ -23,7 +23,7 @@ struct Shown {
 };
 
 class FakePlatform : public FileSystemPort {
-public:
+  public:
     explicit FakePlatform(const std::string& folderName = "vandrel-test")
         : FileSystemPort(MakeFolder(folderName)) {}
     ~FakePlatform() override {
@@ -31,8 +31,8 @@ public:
         std::filesystem::remove_all(AppFolder(), ec);
     }
 
-    MessageAnswer ShowMessage(const std::string& text, const std::string& title, MessageButtons buttons,
-                              bool question) override {
+    MessageAnswer ShowMessage(const std::string& text, const std::string& title,
+                              MessageButtons buttons, bool question) override {
         shown.push_back({text, title, buttons, question});
         if (onMessage) onMessage();
         if (!answers.empty()) {
@@ -57,7 +57,7 @@ public:
     std::function<void()> onMessage;            // runs while a message box is "open"
     int pumps = 0;
 
-private:
+  private:
     static std::string MakeFolder(const std::string& name) {
         static int counter = 0;
         auto folder = std::filesystem::temp_directory_path() /

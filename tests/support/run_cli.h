@@ -1,11 +1,12 @@
 // Runs the headless tool as a user would and collects what it printed.
 #pragma once
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "core/atomic_file.h"
 
@@ -23,7 +24,8 @@ inline CliRun RunCli(const std::string& arguments, const std::string& runIn = ""
     auto folder = std::filesystem::temp_directory_path() / "vandrel-cli-test";
     std::filesystem::create_directories(folder);
     std::string errPath =
-        (folder / ("stderr-" + std::to_string(::getpid()) + "-" + std::to_string(counter++))).string();
+        (folder / ("stderr-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
+            .string();
     std::string command = std::string(VANDREL_CLI_PATH) + " " + arguments + " 2>" + errPath;
     if (!runIn.empty()) command = "cd '" + runIn + "' && " + command;
     CliRun run;
