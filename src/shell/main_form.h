@@ -170,6 +170,7 @@ class MainForm : private ModelPort {
     PlatformPort& port_;
     std::vector<Control*> controls_;
     bool inTimer1_ = false;
+    bool inTimer2_ = false;
 };
 
 }  // namespace vp

@@ -67,12 +67,15 @@ void MainForm::SlideShow_Click() {
 }
 
 void MainForm::Timer2_Timer() {
-    if (!SlideShowOn || StarCount < 1) return;
+    // A slide tick never runs inside another (the recompute lets pending events run).
+    if (inTimer2_ || !SlideShowOn || StarCount < 1) return;
+    inTimer2_ = true;
     ++SlideIndex;
     if (SlideIndex > StarCount) SlideIndex = 1;
     WriteAtlasRow(SlideIndex);
     Refresh_Click();
     lblSlideShow.caption = StarName[SlideIndex];
+    inTimer2_ = false;
 }
 
 }  // namespace vp

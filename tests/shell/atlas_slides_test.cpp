@@ -82,5 +82,13 @@ TEST_F(Atlas, SlideShowStepsThroughTheAtlasAndWraps) {
     EXPECT_EQ(form.lblSlideShow.caption, "44i Boo (3)");
 }
 
+TEST_F(Atlas, SlideTickDoesNotRunInsideItsOwnRecompute) {
+    form.SlideShow_Click();
+    platform.pending.push_back([&] { form.Timer2_Timer(); });  // due while the slide draws
+    form.Timer2_Timer();
+    EXPECT_EQ(form.SlideIndex, 2);
+    EXPECT_EQ(form.lblSlideShow.caption, "AD Cnc (4)");
+}
+
 }  // namespace
 }  // namespace vp
