@@ -123,12 +123,14 @@ void Put32(std::string& out, std::size_t at, std::uint32_t v) {
 }  // namespace
 
 void Surface::Resize(int width, int height) {
+    ++version_;
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
 }
 
 void Surface::Clear() {
+    ++version_;
     if (!pixels_.empty()) std::memset(pixels_.data(), 0, pixels_.size() * sizeof(pixels_[0]));
 }
 
@@ -152,6 +154,7 @@ void Surface::FillSpan(I64 y, I64 x0, I64 x1, std::uint32_t word) {
 }
 
 void Surface::Line(int x1, int y1, int x2, int y2, Colour colour) {
+    ++version_;
     if (pixels_.empty()) return;
     Segment(x1, y1, x2, y2, SwapRedBlue(colour));
 }
@@ -237,6 +240,7 @@ void Surface::Walk(I64 a1, I64 b1, I64 da, I64 db, int b_sign, I64 a_limit, I64 
 // not including, the next crossing. Polygons sharing an edge thus never fill a pixel twice.
 // The three ways of drawing below give the same pixels; the first two only save time.
 void Surface::FillPolygon(const PicturePoint* points, int count) {
+    ++version_;
     if (points == nullptr || count < 1 || pixels_.empty()) return;
     std::int32_t min_x = points[0].x, max_x = min_x, min_y = points[0].y, max_y = min_y;
     for (int i = 1; i < count; ++i) {
@@ -483,6 +487,7 @@ void Surface::PlotOctants(I64 cx, I64 cy, I64 x, I64 y, std::uint32_t word) {
 }
 
 void Surface::Circle(int cx, int cy, int radius, Colour colour, bool filled) {
+    ++version_;
     if (radius < 0 || pixels_.empty()) return;
     const I64 r = radius;
     if (cx + r < 0 || cx - r >= width_ || cy + r < 0 || cy - r >= height_) return;

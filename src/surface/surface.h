@@ -59,7 +59,13 @@ class Surface {
     std::size_t ByteCount() const { return pixels_.size() * 4; }
     // The same memory as 32-bit words 0x00RRGGBB (little-endian byte order above).
     const std::uint32_t* Words() const { return pixels_.data(); }
-    std::uint32_t* MutableWords() { return pixels_.data(); }
+    std::uint32_t* MutableWords() {
+        ++version_;
+        return pixels_.data();
+    }
+
+    // Grows with every change of the image, so a viewer can tell whether to repaint.
+    std::uint64_t Version() const { return version_; }
 
     // The image as a 24-bit Windows bitmap file (bottom-up rows padded to 4 bytes).
     std::string BitmapFileBytes() const;
@@ -109,6 +115,7 @@ class Surface {
     Colour fill_ = kBlack;
     Colour outline_ = kBlack;
     std::vector<std::uint32_t> pixels_;
+    std::uint64_t version_ = 0;
     // Scratch for FillPolygon, kept between calls so that drawing does not allocate.
     std::vector<Edge> edges_;
     std::vector<std::ptrdiff_t> row_start_;

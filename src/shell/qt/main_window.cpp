@@ -477,8 +477,16 @@ void MainWindow::Mirror() {
     const QSize raster(form_.picture.Width(), form_.picture.Height());
     if (raster.width() > 0 && raster.height() > 0 && picture1_->size() != raster)
         picture1_->resize(raster);
-    picture1_->update();
-    picturePlot_->update();
+    // Idle timer ticks change nothing: repaint a picture only when its image or marker moved.
+    if (form_.picture.Version() != shownPicture_) {
+        shownPicture_ = form_.picture.Version();
+        picture1_->update();
+    }
+    if (form_.plotPicture.Version() != shownPlot_ || form_.Line1X != shownMarker_) {
+        shownPlot_ = form_.plotPicture.Version();
+        shownMarker_ = form_.Line1X;
+        picturePlot_->update();
+    }
 }
 
 void MainWindow::MirrorOne(Binding& b) {

@@ -3,6 +3,8 @@
 // vp::MainForm, and after each call mirrors the controls' state back onto the widgets.
 #pragma once
 
+#include <cstdint>
+
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
@@ -114,6 +116,10 @@ class MainWindow : public QMainWindow {
     QTimer timer1_;
     QTimer timer2_;
     bool inTick_ = false;
+    // What the two picture views show now, to skip repaints that would change nothing.
+    std::uint64_t shownPicture_ = ~0ull;
+    std::uint64_t shownPlot_ = ~0ull;
+    int shownMarker_ = -1;
 };
 
 }  // namespace vp::qt
