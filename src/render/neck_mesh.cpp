@@ -36,16 +36,16 @@ void Renderer::MakeNeck() {
 
     for (double ring = JFirst; step > 0 ? ring <= JLast : ring >= JLast; ring += step) {
         j = ring;
-        // Each ring reaches a tenth of a ring beyond its nominal ends.
-        const double zFar = (ring + 1.1) / K;
-        const double zNear = (ring - 0.1) / K;
+        // Each ring reaches a tenth of a ring beyond its nominal edges on both sides.
+        const double zStar2Side = (ring + 1.1) / K;
+        const double zStar1Side = (ring - 0.1) / K;
         for (double sector = 0; sector <= K - 1; sector += 1) {
             i = sector;
             const auto n = static_cast<std::size_t>(sector);
             const Angle& next = ringAngles_[n + 1];
             const Angle& here = ringAngles_[n];
             const Angle* around[6] = {nullptr, &next, &here, &here, &next, &next};
-            const double along[6] = {0, zFar, zFar, zNear, zNear, zNear};
+            const double along[6] = {0, zStar2Side, zStar2Side, zStar1Side, zStar1Side, zStar1Side};
             for (int k = 1; k <= 5; ++k) {
                 Phi = around[k]->value;
                 ZC = along[k];
@@ -54,7 +54,7 @@ void Renderer::MakeNeck() {
             }
             // Temperature runs linearly across 0.1 of the separation about the inner
             // Lagrangian point.
-            const double z = zNear;
+            const double z = zStar1Side;
             if (std::fabs(z - m.L1Point) < 0.05) {
                 Assign(Temp, m.Temp1 + (m.Temp2 - m.Temp1) * ((z - m.L1Point) + 0.05) / 0.1);
             }
