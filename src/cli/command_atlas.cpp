@@ -5,6 +5,8 @@
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/turn_gif.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
 #include "photometry/star_file.h"
@@ -35,20 +37,44 @@ int RunAtlas(const std::vector<std::string>& args) {
 
 int RunFrames(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string dir;
+    std::string dir, gif, delayText = "5";
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
         if (a[i] == "--dir") return TakeValue(a, i, dir, error) || true;
+        if (a[i] == "--gif") return TakeValue(a, i, gif, error) || true;
+        if (a[i] == "--delay") return TakeValue(a, i, delayText, error) || true;
         return false;
     };
-    int exit = ParseCommandLine(args, "frames",
-                                "Usage: vandrel-cli frames --dir DIR [options]\n"
-                                "Records one turn of the orbit as the window does, one bitmap per\n"
-                                "animation step (frame005.bmp ... frame000.bmp), into DIR.\n",
-                                options, own);
+    int exit =
+        ParseCommandLine(args, "frames",
+                         "Usage: vandrel-cli frames --dir DIR | --gif FILE.gif [options]\n"
+                         "Records one turn of the orbit, one picture per animation step.\n"
+                         "  --dir DIR                 bitmaps as the window writes them\n"
+                         "                            (frame005.bmp ... frame000.bmp)\n"
+                         "  --gif FILE.gif            a looping animated GIF, phase 0 first\n"
+                         "  --delay CS                time per GIF frame, 1/100 s (default 5)\n",
+                         options, own);
     if (exit >= 0) return exit;
-    if (dir.empty()) {
-        std::cerr << "vandrel-cli frames: --dir DIR is required\n";
+    if (dir.empty() && gif.empty()) {
+        std::cerr << "vandrel-cli frames: --dir DIR or --gif FILE is required\n";
         return 2;
+    }
+    long delay = 0;
+    if (!ParseWholeNumber(delayText, 1, 65535, delay)) {
+        std::cerr
+            << "vandrel-cli frames: --delay needs a whole number of 1/100 s from 1 to 65535, not '"
+            << delayText << "'\n";
+        return 2;
+    }
+    if (!gif.empty()) {
+        std::string error;
+        int frames = 0;
+        if (!WriteTurnGif(options, gif, static_cast<int>(delay), frames, error)) {
+            std::cerr << "vandrel-cli frames: " << (error.empty() ? "cannot write " + gif : error)
+                      << "\n";
+            return 1;
+        }
+        if (options.verbose) std::cerr << frames << " frames written to " << gif << "\n";
+        if (dir.empty()) return 0;
     }
     ScratchFolder scratch;
     CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);

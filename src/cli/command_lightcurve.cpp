@@ -1,24 +1,41 @@
-// vandrel-cli lightcurve: the window's light-curve recording, run to its end.
-#include <cmath>
-#include <filesystem>
+// vandrel-cli lightcurve: the window's light-curve recording, run to its end, for one system
+// or for every atlas system.
 #include <iostream>
 
+#include "cli/atlas_batch.h"
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/plot_png.h"
+#include "cli/recording.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
 
 namespace vp {
+
 int RunLightCurve(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string out, plot;
+    std::string out, plot, plotPng, limitText, jobsText;
+    BatchRequest batch;
     int magnitudes = -1;
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
         if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
         if (a[i] == "--plot") return TakeValue(a, i, plot, error) || true;
-        if (a[i] == "--mag" || a[i] == "--flux") {
-            magnitudes = a[i] == "--mag";
+        if (a[i] == "--plot-png") return TakeValue(a, i, plotPng, error) || true;
+        if (a[i] == "--all-atlas") return TakeValue(a, i, batch.dir, error) || true;
+        if (a[i] == "--limit") return TakeValue(a, i, limitText, error) || true;
+        if (a[i] == "--jobs") return TakeValue(a, i, jobsText, error) || true;
+        if (a[i] == "--only") {
+            std::string name;
+            if (TakeValue(a, i, name, error)) batch.only.push_back(name);
+            return true;
+        }
+        if (a[i] == "--mag" || a[i] == "--flux" || a[i] == "--plots") {
+            if (a[i] == "--plots")
+                batch.plots = true;
+            else
+                magnitudes = a[i] == "--mag";
             ++i;
             return true;
         }
@@ -26,39 +43,69 @@ int RunLightCurve(const std::vector<std::string>& args) {
     };
     int exit = ParseCommandLine(
         args, "lightcurve",
-        "Usage: vandrel-cli lightcurve --out FILE.csv [options]\n"
+        "Usage: vandrel-cli lightcurve --out FILE.csv [--plot-png FILE.png] [options]\n"
+        "       vandrel-cli lightcurve --all-atlas DIR [--plots] [options]\n"
         "Records the red, green and blue light curve as the window does (three turns of the\n"
         "orbit, one colour each) and writes the light-curve file to FILE.\n"
         "  --out FILE                the CSV file to write\n"
-        "  --plot FILE.bmp           also save the plot picture at the end\n"
-        "  --mag / --flux            magnitude scale (default) or flux scale\n",
+        "  --plot FILE.bmp           also save the window's plot picture at the end\n"
+        "  --plot-png FILE.png       also draw the curves with axes, title and legend\n"
+        "  --mag / --flux            magnitude scale (default) or flux scale\n"
+        "Every atlas system:\n"
+        "  --all-atlas DIR           one CSV per system in DIR and DIR/index.csv with the\n"
+        "                            contact state, the depths of both minima per colour\n"
+        "                            (flux scale) and their phases\n"
+        "  --plots                   also DIR/plots/NAME.png\n"
+        "  --only NAME               only this system (repeatable)\n"
+        "  --limit N                 only the first N systems\n"
+        "  --jobs N                  worker threads (default: one per core)\n",
         options, own);
     if (exit >= 0) return exit;
-    if (out.empty()) {
-        std::cerr << "vandrel-cli lightcurve: --out FILE is required\n";
+    if (!limitText.empty() && !ParseWholeNumber(limitText, 0, 1000000, batch.limit)) {
+        std::cerr << "vandrel-cli lightcurve: --limit needs a whole number of systems, not '"
+                  << limitText << "'\n";
+        return 2;
+    }
+    if (!jobsText.empty() && !ParseWholeNumber(jobsText, 1, 64, batch.jobs)) {
+        std::cerr << "vandrel-cli lightcurve: --jobs needs a whole number from 1 to 64, not '"
+                  << jobsText << "'\n";
+        return 2;
+    }
+    if (!batch.dir.empty()) {
+        const char* clash = !options.star.empty()       ? "--star"
+                            : !options.loadStar.empty() ? "--load-star"
+                            : !out.empty()              ? "--out"
+                            : !plot.empty()             ? "--plot"
+                            : !plotPng.empty()          ? "--plot-png"
+                                                        : nullptr;
+        if (clash) {
+            std::cerr << "vandrel-cli lightcurve: " << clash << " does not go with --all-atlas\n";
+            return 2;
+        }
+        batch.options = options;
+        batch.magnitudes = magnitudes;
+        return RunAtlasBatch(batch);
+    }
+    if (batch.plots || !batch.only.empty() || !limitText.empty() || !jobsText.empty()) {
+        std::cerr
+            << "vandrel-cli lightcurve: --plots, --only, --limit and --jobs go with --all-atlas\n";
+        return 2;
+    }
+    if (out.empty() && plotPng.empty()) {
+        std::cerr << "vandrel-cli lightcurve: --out FILE or --plot-png FILE is required\n";
         return 2;
     }
     ScratchFolder scratch;
     CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::string error;
-    if (!ApplyOptions(form, options, error)) {
+    CurveRecording recording;
+    if (!RecordCurve(form, options, magnitudes, recording, error)) {
         std::cerr << "vandrel-cli lightcurve: " << error << "\n";
         return 1;
     }
-    if (magnitudes >= 0) form.chkMag.checked = magnitudes == 1;
-    form.txtFilename.text = "lightcurve.csv";
-
-    form.SetChecked(form.chkSave, true);
-    const double step = Val(form.txtAnimSpeed.text);
-    const long turnTicks = step > 0 ? static_cast<long>(std::ceil(360 / step)) + 1 : 72;
-    const long limit = 5 * std::min(turnTicks, 400000L);
-    for (long t = 0; t < limit && form.chkSave.checked; ++t) form.Timer1_Timer();
-    const bool complete = !form.chkSave.checked;
-
-    const std::string written = scratch.path + "/LightCurves/lightcurve.csv";
-    std::string bytes;
-    if (ReadWholeFile(written, bytes) && !WriteFileAtomically(out, bytes, &error)) {
+    const std::string& bytes = recording.csv;
+    if (!out.empty() && !bytes.empty() && !WriteFileAtomically(out, bytes, &error)) {
         std::cerr << "vandrel-cli lightcurve: cannot write " << out << ": " << error << "\n";
         return 1;
     }
@@ -66,15 +113,33 @@ int RunLightCurve(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli lightcurve: cannot write " << plot << ": " << error << "\n";
         return 1;
     }
-    if (complete && Val(form.txtAnimSpeed.text) == 0)
-        std::cerr << "vandrel-cli lightcurve: the animation step is 0, so every frame lies at phase 0 "
-                     "and the file holds that one phase only\n";
-    if (!complete) {
+    if (recording.complete && Val(form.txtAnimSpeed.text) == 0)
+        std::cerr
+            << "vandrel-cli lightcurve: the animation step is 0, so every frame lies at phase 0 "
+               "and the file holds that one phase only\n";
+    if (!recording.complete) {
         std::cerr << "vandrel-cli lightcurve: the recording did not complete within five turns "
                      "(a frame without light, or an animation step of 0 or below); "
-                  << (bytes.empty() ? "nothing was written" : "the last file written is in " + out)
+                  << (bytes.empty() || out.empty() ? "nothing was written"
+                                                   : "the last file written is in " + out)
                   << "\n";
         return 1;
+    }
+    if (!plotPng.empty()) {
+        CurveTable table;
+        if (!ParseCurveFile(bytes, recording.magnitudes, table)) {
+            std::cerr << "vandrel-cli lightcurve: the recorded light curve cannot be read back for "
+                         "the plot\n";
+            return 1;
+        }
+        GuiSession gui;
+        const PlotText text{SystemTitle(form, SystemName(options)),
+                            SystemSubtitle(form, recording.magnitudes)};
+        if (!WriteCurvePlot(plotPng, table, text, error)) {
+            std::cerr << "vandrel-cli lightcurve: cannot write " << plotPng << ": " << error
+                      << "\n";
+            return 1;
+        }
     }
     return 0;
 }

@@ -1,9 +1,11 @@
-// vandrel-cli render: one recompute, then the star picture saved as a bitmap.
+// vandrel-cli render: one recompute, then the star picture saved as a bitmap or a PNG file.
 #include <iostream>
 
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/option_values.h"
+#include "cli/plot_png.h"
 
 namespace vp {
 
@@ -26,9 +28,10 @@ int RunRender(const std::vector<std::string>& args) {
         return false;
     };
     int exit = ParseCommandLine(args, "render",
-                                "Usage: vandrel-cli render --out FILE.bmp [options]\n"
-                                "Runs one recompute and saves the star picture as a bitmap.\n"
-                                "  --out FILE                the bitmap to write\n"
+                                "Usage: vandrel-cli render --out FILE.bmp|FILE.png [options]\n"
+                                "Runs one recompute and saves the star picture as a bitmap, or as\n"
+                                "PNG when the name ends in .png.\n"
+                                "  --out FILE                the picture to write\n"
                                 "  --mode paint|dots|grid    drawing style (default paint)\n"
                                 "  --granulation             mottled surfaces\n",
                                 options, own);
@@ -55,7 +58,9 @@ int RunRender(const std::vector<std::string>& args) {
     }
     form.Refresh_Click();
     std::string error;
-    if (!form.picture.SaveBitmap(out, &error)) {
+    const bool saved = HasExtension(out, ".png") ? WritePicturePng(form.picture, out, error)
+                                                 : form.picture.SaveBitmap(out, &error);
+    if (!saved) {
         std::cerr << "vandrel-cli render: cannot write " << out << ": " << error << "\n";
         return 1;
     }

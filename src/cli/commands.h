@@ -14,5 +14,6 @@ int RunAtlas(const std::vector<std::string>& args);
 int RunFrames(const std::vector<std::string>& args);
 int RunSaveStar(const std::vector<std::string>& args);
 int RunReplay(const std::vector<std::string>& args);
+int RunCompare(const std::vector<std::string>& args);
 
 }  // namespace vp

@@ -15,10 +15,12 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"info", vp::RunInfo, "recompute once and print the boxes, model values and lists"},
-    {"render", vp::RunRender, "recompute once and save the star picture as a bitmap"},
-    {"lightcurve", vp::RunLightCurve, "record the three-colour light curve to a CSV file"},
+    {"render", vp::RunRender, "recompute once and save the star picture as a bitmap or PNG"},
+    {"lightcurve", vp::RunLightCurve,
+     "record the three-colour light curve (one system or the atlas)"},
+    {"compare", vp::RunCompare, "fit the model light curve to an observed one"},
     {"atlas", vp::RunAtlas, "print the 324 atlas systems"},
-    {"frames", vp::RunFrames, "record one turn of the orbit as bitmap frames"},
+    {"frames", vp::RunFrames, "record one turn of the orbit as bitmap frames or an animated GIF"},
     {"save-star", vp::RunSaveStar, "write the star parameter file of a system"},
     {"replay", vp::RunReplay, "drive the window object with one event per line"},
 };

@@ -1,0 +1,267 @@
+#include "cli/atlas_batch.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "cli/cli_port.h"
+#include "cli/plot_png.h"
+#include "cli/recording.h"
+#include "core/atomic_file.h"
+
+namespace vp {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+struct SystemResult {
+    std::string file;  // the CSV's name inside DIR
+    bool ok = false;
+    std::string error;  // why not
+    std::string contact;
+    CurveTable table;
+    CurveMinima minima;
+    PlotText text;
+};
+
+void RecordSystem(const BatchRequest& request, const std::string& name,
+                  const std::string& appFolder, std::mutex& recomputeLock, SystemResult& result) {
+    std::error_code ec;
+    fs::create_directories(appFolder, ec);
+    CommonOptions options = request.options;
+    options.star = name;
+    CliPort port(appFolder, nullptr);
+    MainForm form(port);
+    CurveRecording recording;
+    std::string error;
+    if (!RecordCurve(form, options, request.magnitudes, recording, error, &recomputeLock)) {
+        result.error = error;
+    } else {
+        if (!recording.csv.empty() &&
+            !WriteFileAtomically((fs::path(request.dir) / result.file).string(), recording.csv,
+                                 &error))
+            result.error = "cannot write " + result.file + ": " + error;
+        else if (!recording.complete)
+            result.error = "the recording did not complete within five turns";
+        else if (!ParseCurveFile(recording.csv, recording.magnitudes, result.table))
+            result.error = "the light-curve file cannot be read back";
+        else
+            result.ok = true;
+    }
+    if (result.ok) {
+        result.contact = ContactState(form);
+        result.minima = FindMinima(result.table);
+        result.text = {SystemTitle(form, name), SystemSubtitle(form, recording.magnitudes)};
+    }
+    fs::remove_all(appFolder, ec);
+}
+
+std::string Duration(double seconds) {
+    const long s = std::lround(std::max(0.0, seconds));
+    char text[32];
+    if (s >= 3600)
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+    return text;
+}
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string IndexText(const std::vector<std::string>& names,
+                      const std::vector<SystemResult>& results) {
+    std::string text =
+        "name,file,contact,red_deeper,red_shallower,green_deeper,green_shallower,blue_deeper,blue_"
+        "shallower,"
+        "primary_phase,secondary_phase,status\n";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const SystemResult& r = results[i];
+        text += CsvField(names[i]) + "," + CsvField(r.file) + "," + CsvField(r.contact);
+        const CurveMinima& m = r.minima;
+        for (int c = 0; c < 3; ++c) {
+            text += "," + (r.ok ? Fixed(m.found ? m.deeper[c] : 0, 6) : "");
+            text += "," + (r.ok && (m.hasSecondary || !m.found)
+                               ? Fixed(m.hasSecondary ? m.shallower[c] : 0, 6)
+                               : "");
+        }
+        text += "," + (m.found ? Fixed(m.primaryPhase, 4) : "");
+        text += "," + (m.hasSecondary ? Fixed(m.secondaryPhase, 4) : "");
+        text += "," + (r.ok ? std::string("ok") : CsvField("failed: " + r.error)) + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string SafeFileName(const std::string& name, std::vector<std::string>& used) {
+    std::string safe;
+    for (char c : name) {
+        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                          (c >= '0' && c <= '9') || c == '-' || (c == '.' && !safe.empty());
+        if (keep)
+            safe += c;
+        else if (!safe.empty() && safe.back() != '_')
+            safe += '_';
+    }
+    while (!safe.empty() && safe.back() == '_') safe.pop_back();
+    if (safe.empty()) safe = "system";
+    auto lower = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    std::string candidate = safe;
+    for (int n = 2; std::find(used.begin(), used.end(), lower(candidate)) != used.end(); ++n)
+        candidate = safe + "_" + std::to_string(n);
+    used.push_back(lower(candidate));
+    return candidate;
+}
+
+int RunAtlasBatch(const BatchRequest& request) {
+    std::vector<std::string> atlas;
+    {
+        ScratchFolder scratch;
+        CliPort port(scratch.path, nullptr);
+        MainForm form(port);
+        form.AddStars();
+        atlas = form.StarNameList.items;
+    }
+    std::vector<std::string> names;
+    for (const std::string& wanted : request.only)
+        if (std::find(atlas.begin(), atlas.end(), wanted) == atlas.end()) {
+            std::cerr << "vandrel-cli lightcurve: no atlas system is named '" << wanted
+                      << "' (see 'vandrel-cli atlas')\n";
+            return 2;
+        }
+    for (const std::string& name : atlas)
+        if (request.only.empty() ||
+            std::find(request.only.begin(), request.only.end(), name) != request.only.end())
+            names.push_back(name);
+    if (request.limit >= 0 && names.size() > static_cast<std::size_t>(request.limit))
+        names.resize(static_cast<std::size_t>(request.limit));
+
+    std::error_code ec;
+    fs::create_directories(request.dir, ec);
+    if (request.plots) fs::create_directories(fs::path(request.dir) / "plots", ec);
+    if (ec || !fs::is_directory(request.dir)) {
+        std::cerr << "vandrel-cli lightcurve: cannot create " << request.dir
+                  << (ec ? ": " + ec.message() : "") << "\n";
+        return 1;
+    }
+
+    const std::size_t count = names.size();
+    std::vector<SystemResult> results(count);
+    std::vector<std::string> used = {"index.csv", "plots"};
+    for (std::size_t i = 0; i < count; ++i) results[i].file = SafeFileName(names[i], used) + ".csv";
+
+    long jobs = request.jobs > 0
+                    ? request.jobs
+                    : static_cast<long>(std::max(1u, std::thread::hardware_concurrency()));
+    jobs = std::max(1L, std::min(jobs, static_cast<long>(count)));
+    std::vector<std::unique_ptr<ScratchFolder>> folders;
+    for (long w = 0; w < jobs; ++w) folders.push_back(std::make_unique<ScratchFolder>());
+
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex, recomputeLock;
+    std::condition_variable finished;
+    std::deque<std::size_t> done;
+    auto work = [&](long w) {
+        for (std::size_t i; (i = next++) < count;) {
+            try {
+                RecordSystem(request, names[i], folders[w]->path + "/" + std::to_string(i),
+                             recomputeLock, results[i]);
+            } catch (const std::exception& e) {
+                results[i].ok = false;
+                results[i].error = e.what();
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            done.push_back(i);
+            finished.notify_one();
+        }
+    };
+    const auto start = Clock::now();
+    std::vector<std::thread> workers;
+    for (long w = 0; w < jobs; ++w) workers.emplace_back(work, w);
+
+    // Plots and the progress line are drawn here, on the main thread, while the workers record.
+    std::unique_ptr<GuiSession> gui;
+    if (request.plots) gui = std::make_unique<GuiSession>();
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    std::size_t failed = 0;
+    for (std::size_t reported = 0; reported < count; ++reported) {
+        std::size_t i;
+        {
+            std::unique_lock<std::mutex> lock(mutex);
+            finished.wait(lock, [&] { return !done.empty(); });
+            i = done.front();
+            done.pop_front();
+        }
+        SystemResult& r = results[i];
+        if (r.ok && request.plots) {
+            std::string error;
+            const std::string png =
+                (fs::path(request.dir) / "plots" / fs::path(r.file).replace_extension(".png"))
+                    .string();
+            if (!WriteCurvePlot(png, r.table, r.text, error)) {
+                r.ok = false;
+                r.error = "cannot write the plot " + png + ": " + error;
+            }
+        }
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        const std::size_t n = reported + 1;
+        char line[160];
+        std::snprintf(line, sizeof line, "%*zu/%zu systems  %3d%%  elapsed %s  about %s left",
+                      static_cast<int>(std::to_string(count).size()), n, count,
+                      static_cast<int>(100 * n / count), Duration(elapsed).c_str(),
+                      Duration(elapsed / n * (count - n)).c_str());
+        if (terminal) std::cerr << "\r\033[K";
+        if (!r.ok) {
+            ++failed;
+            std::cerr << "failed: " << names[i] << ": " << r.error << "\n";
+        }
+        std::cerr << line << (terminal ? "  " + names[i] : "  " + names[i] + "\n") << std::flush;
+    }
+    for (std::thread& t : workers) t.join();
+    if (terminal) std::cerr << "\n";
+
+    std::string error;
+    const std::string index = (fs::path(request.dir) / "index.csv").string();
+    if (!WriteFileAtomically(index, IndexText(names, results), &error)) {
+        std::cerr << "vandrel-cli lightcurve: cannot write " << index << ": " << error << "\n";
+        return 1;
+    }
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    std::cerr << count - failed << " of " << count << " systems recorded in " << Duration(elapsed)
+              << " (" << jobs << (jobs == 1 ? " worker" : " workers") << "); index " << index
+              << "\n";
+    if (failed > 0) {
+        std::cerr << failed << (failed == 1 ? " system" : " systems") << " failed:\n";
+        for (std::size_t i = 0; i < count; ++i)
+            if (!results[i].ok) std::cerr << "  " << names[i] << ": " << results[i].error << "\n";
+    }
+    return failed > 0 ? 1 : 0;
+}
+
+}  // namespace vp

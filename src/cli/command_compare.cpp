@@ -1,0 +1,173 @@
+// vandrel-cli compare: the model's light curve held against an observed one.
+#include <cstdio>
+#include <iostream>
+
+#include "cli/cli_port.h"
+#include "cli/command_line.h"
+#include "cli/commands.h"
+#include "cli/comparison.h"
+#include "cli/observed_file.h"
+#include "cli/option_values.h"
+#include "cli/plot_png.h"
+#include "cli/recording.h"
+#include "core/atomic_file.h"
+
+namespace vp {
+namespace {
+
+constexpr const char* kBands[3] = {"red", "green", "blue"};
+
+std::string Shown(double value, const char* format = "%.6g") {
+    char text[48];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+}  // namespace
+
+int RunCompare(const std::vector<std::string>& args) {
+    CommonOptions options;
+    std::string observedPath, periodText, epochText, bandText = "green", plotPng, out;
+    int magnitudes = -1;
+    auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
+        if (a[i] == "--observed") return TakeValue(a, i, observedPath, error) || true;
+        if (a[i] == "--period") return TakeValue(a, i, periodText, error) || true;
+        if (a[i] == "--epoch") return TakeValue(a, i, epochText, error) || true;
+        if (a[i] == "--band") return TakeValue(a, i, bandText, error) || true;
+        if (a[i] == "--plot-png") return TakeValue(a, i, plotPng, error) || true;
+        if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
+        if (a[i] == "--mag" || a[i] == "--flux") {
+            magnitudes = a[i] == "--mag";
+            ++i;
+            return true;
+        }
+        return false;
+    };
+    int exit = ParseCommandLine(
+        args, "compare",
+        "Usage: vandrel-cli compare --observed FILE [--plot-png FILE.png] [options]\n"
+        "Reads an observed light curve, records the model as 'lightcurve' does with the same\n"
+        "options, fits the vertical scale only (a magnitude zero-point or a flux factor) by least\n"
+        "squares and prints the residual RMS.\n"
+        "  --observed FILE           columns phase (or time) and magnitude (or flux), separated\n"
+        "                            by commas, semicolons or blanks; an optional header line;\n"
+        "                            '#' starts a comment; further columns are not read\n"
+        "  --period P --epoch T0     the first column holds times: phase = (t - T0) / P\n"
+        "  --mag / --flux            the observations are magnitudes or fluxes (default: as the\n"
+        "                            header names the column, else magnitudes)\n"
+        "  --band red|green|blue     the model colour to compare (default green)\n"
+        "  --plot-png FILE.png       model and observations, residuals below\n"
+        "  --out FILE.csv            per observation: line, phase, observed, model, residual\n",
+        options, own);
+    if (exit >= 0) return exit;
+    auto usage = [](const std::string& message) {
+        std::cerr << "vandrel-cli compare: " << message << "\n";
+        return 2;
+    };
+    if (observedPath.empty()) return usage("--observed FILE is required");
+    ObservedSettings settings;
+    settings.magnitudes = magnitudes;
+    if (!periodText.empty() || !epochText.empty()) {
+        if (periodText.empty() || epochText.empty())
+            return usage("--period and --epoch go together");
+        if (!ParseRealNumber(periodText, settings.period) || !(settings.period > 0))
+            return usage("--period needs a number above 0, not '" + periodText + "'");
+        if (!ParseRealNumber(epochText, settings.epoch))
+            return usage("--epoch needs a number, not '" + epochText + "'");
+        settings.times = true;
+    }
+    int band = -1;
+    for (int b = 0; b < 3; ++b)
+        if (bandText == kBands[b]) band = b;
+    if (band < 0) return usage("--band is red, green or blue, not '" + bandText + "'");
+
+    std::string text, error;
+    if (!ReadWholeFile(observedPath, text, &error)) {
+        std::cerr << "vandrel-cli compare: cannot read " << observedPath << ": " << error << "\n";
+        return 1;
+    }
+    ObservedCurve observed;
+    if (!ReadObserved(text, settings, observed, error)) {
+        std::cerr << "vandrel-cli compare: " << observedPath << ": " << error << "\n";
+        return 1;
+    }
+
+    ScratchFolder scratch;
+    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    MainForm form(port);
+    CurveRecording recording;
+    if (!RecordCurve(form, options, observed.magnitudes ? 1 : 0, recording, error)) {
+        std::cerr << "vandrel-cli compare: " << error << "\n";
+        return 1;
+    }
+    CurveTable model;
+    if (!recording.complete || !ParseCurveFile(recording.csv, recording.magnitudes, model)) {
+        std::cerr << "vandrel-cli compare: the model's light curve did not complete (a frame "
+                     "without light, "
+                     "or an animation step of 0 or below)\n";
+        return 1;
+    }
+    const std::vector<double>& curve = model.value[band];
+    std::vector<double> atObservations;
+    atObservations.reserve(observed.phase.size());
+    for (double phase : observed.phase)
+        atObservations.push_back(ModelAt(model.phase, curve, phase));
+    ScaleFit fit;
+    if (!FitScale(atObservations, observed.value, observed.magnitudes, fit)) {
+        std::cerr << "vandrel-cli compare: the model's " << kBands[band]
+                  << " flux is 0 at every observed phase; no scale fits\n";
+        return 1;
+    }
+
+    const char* unit = observed.magnitudes ? " mag" : "";
+    std::cout << "observations: " << observed.phase.size() << " from " << observedPath;
+    if (settings.times)
+        std::cout << " (phased with P = " << periodText << ", T0 = " << epochText << ")";
+    std::cout << "\nmodel: " << SystemTitle(form, SystemName(options)) << ", " << kBands[band]
+              << ", " << model.size() << " phases\n";
+    if (observed.magnitudes)
+        std::cout << "zero-point: " << Shown(fit.scale, "%+.6f")
+                  << " mag (observed = model + zero-point)\n";
+    else
+        std::cout << "flux factor: " << Shown(fit.scale, "%.6g")
+                  << " (observed = factor x model)\n";
+    std::cout << "residual RMS: " << Shown(fit.rms, "%.6g") << unit << "\n";
+
+    if (!out.empty()) {
+        std::string table = "line, phase, observed, model, residual\n";
+        for (std::size_t i = 0; i < observed.phase.size(); ++i)
+            table += std::to_string(observed.line[i]) + ", " + Shown(observed.phase[i], "%.6f") +
+                     ", " + Shown(observed.value[i], "%.10g") + ", " +
+                     Shown(fit.fitted[i], "%.10g") + ", " + Shown(fit.residual[i], "%.6g") + "\n";
+        if (!WriteFileAtomically(out, table, &error)) {
+            std::cerr << "vandrel-cli compare: cannot write " << out << ": " << error << "\n";
+            return 1;
+        }
+    }
+    if (!plotPng.empty()) {
+        OverlayData data;
+        data.magnitudes = observed.magnitudes;
+        data.band = band;
+        data.modelPhase = model.phase;
+        for (double v : curve)
+            data.modelValue.push_back(observed.magnitudes ? v + fit.scale : fit.scale * v);
+        data.phase = observed.phase;
+        data.observed = observed.value;
+        data.residual = fit.residual;
+        const std::string fitted = observed.magnitudes
+                                       ? "zero-point " + Shown(fit.scale, "%+.4f") + " mag"
+                                       : "flux factor " + Shown(fit.scale, "%.5g");
+        const PlotText titles{SystemTitle(form, SystemName(options)),
+                              "the " + std::string(kBands[band]) + " model against " +
+                                  std::to_string(observed.phase.size()) + " observations: " +
+                                  fitted + ", residual RMS " + Shown(fit.rms, "%.4g") + unit};
+        GuiSession gui;
+        if (!WriteOverlayPlot(plotPng, data, titles, error)) {
+            std::cerr << "vandrel-cli compare: cannot write " << plotPng << ": " << error << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace vp

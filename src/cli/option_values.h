@@ -1,0 +1,15 @@
+// Strict readers for the values of the commands' own options: the whole text must be the
+// number, unlike the window's boxes, which read the leading number of whatever is typed.
+#pragma once
+
+#include <string>
+
+namespace vp {
+
+bool ParseWholeNumber(const std::string& text, long low, long high, long& value);
+bool ParseRealNumber(const std::string& text, double& value);  // finite values only
+
+// Whether a file name ends in the extension, ignoring case (extension with its dot).
+bool HasExtension(const std::string& path, const std::string& extension);
+
+}  // namespace vp

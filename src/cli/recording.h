@@ -1,0 +1,71 @@
+// The light-curve recording of the lightcurve command, shared by the batch and compare so
+// that every command writes the same bytes for the same system and options.
+#pragma once
+
+#include <array>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace vp {
+
+struct CurveRecording {
+    std::string csv;         // the light-curve file as the window wrote it; empty if none
+    bool complete = false;   // the three colours were recorded and the file finished
+    bool magnitudes = true;  // the window's magnitude switch during the recording
+};
+
+// Applies the options to a fresh window object (its port's application folder must be
+// private to it), sets the scale (magnitudes: 1 magnitude, 0 flux, -1 the window's default)
+// and runs the recording to its end. False with a message when the options cannot be applied.
+//
+// Window objects on several threads pass one recomputeLock: the renderer numbers its shape
+// tables from one counter of the process, which the first frame after each recompute
+// advances. Those recomputes all happen before the recording's ticks, so only they wait.
+bool RecordCurve(MainForm& form, const CommonOptions& options, int magnitudes, CurveRecording& out,
+                 std::string& error, std::mutex* recomputeLock = nullptr);
+
+// The first turn of a light-curve file: phases reduced to 0 <= phase < 1 in ascending order
+// with the red, green and blue values of each row.
+struct CurveTable {
+    std::vector<double> phase;
+    std::array<std::vector<double>, 3> value;  // red, green, blue
+    bool magnitudes = true;
+    std::size_t size() const { return phase.size(); }
+};
+
+// Reads the window's light-curve file (header and two passes); false for bytes that are not one.
+bool ParseCurveFile(const std::string& csv, bool magnitudes, CurveTable& table);
+
+// The relative flux of a value of the table's scale.
+double FluxOf(const CurveTable& table, double value);
+
+// The two eclipse minima of a recorded curve, found on the summed light of the three colours.
+// The deeper sets the primary; the secondary is the lowest local minimum at least a quarter
+// of a turn away from it. Depths are 1 - flux / brightest flux of that colour.
+struct CurveMinima {
+    bool found = false;  // the curve varies at all
+    double primaryPhase = 0;
+    bool hasSecondary = false;
+    double secondaryPhase = 0;
+    std::array<double, 3> deeper{};     // red, green, blue
+    std::array<double, 3> shallower{};  // only when hasSecondary
+};
+
+CurveMinima FindMinima(const CurveTable& table);
+
+// The window's verdict on the system after a recompute: "contact" (the neck is drawn),
+// "star 1 fills its lobe", "star 2 fills its lobe", "both fill their lobes", "detached" or
+// "single star".
+std::string ContactState(const MainForm& form);
+
+// The name of the system the options choose: the atlas name or the star file's name.
+std::string SystemName(const CommonOptions& options);
+
+// A title for plots of the window's current system: the name and the parameter boxes.
+std::string SystemTitle(const MainForm& form, const std::string& name);
+std::string SystemSubtitle(const MainForm& form, bool magnitudes);
+
+}  // namespace vp
