@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace vp {
@@ -24,7 +25,11 @@ class MemoTable {
             total *= extent_[d];
         }
         values_.assign(total, 0.0);
+        ++generation_;
     }
+
+    // Counts the re-creations: entries read under one generation stay valid until the next.
+    std::uint64_t Generation() const { return generation_; }
 
     // Entry for the key, or 0 when the key lies outside the table.
     double Get(double k0, double k1, double k2, double k3 = 0) const {
@@ -54,6 +59,7 @@ class MemoTable {
 
     std::array<std::size_t, 4> extent_{0, 0, 0, 0};
     std::vector<double> values_;
+    std::uint64_t generation_ = 0;
 };
 
 }  // namespace vp

@@ -4,12 +4,12 @@
 // radius the shape memo gave for it; the memo never changes an entry it holds until the
 // recompute re-creates the table. So while the table has not been re-created, a corner the
 // memo answered can skip both the look-up and the arithmetic. Re-creation is noticed through
-// a marker kept in the table under corner number 0, a key no mesh uses: re-creating the table
-// clears it.
+// the table's generation.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "model/memo_table.h"
@@ -27,9 +27,8 @@ class CornerCache {
 
     // Prepares a frame of the mesh described by config whose radii come from memo. The kept
     // corners stay when the memo and the mesh are unchanged; otherwise the cache starts empty
-    // and fills as the frame is drawn. False when the memo has no room for the marker: the
-    // cache is then not used.
-    bool Begin(MemoTable& memo, const Config& config);
+    // and fills as the frame is drawn. Always usable (returns true).
+    bool Begin(const MemoTable& memo, const Config& config);
 
     // The slot of the n-th corner of the frame (corners come in the same order every frame).
     CachedCorner& Slot(std::size_t n) {
@@ -38,7 +37,8 @@ class CornerCache {
     }
 
   private:
-    double marker_ = 0;
+    const MemoTable* table_ = nullptr;
+    std::uint64_t generation_ = 0;
     Config config_{};
     std::vector<CachedCorner> corners_;
 };
