@@ -52,6 +52,7 @@ void Renderer::MakeNeck() {
                 CachedNeckPoint(cache, corner++, *around[k], ZC, view, CellCorners[k], sector, ring,
                                 k);
             }
+            if (cache != nullptr) SetNeckSideValues(zStar1Side);  // as the fifth corner leaves them
             // Temperature runs linearly across 0.1 of the separation about the inner
             // Lagrangian point.
             const double z = zStar1Side;

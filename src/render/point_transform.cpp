@@ -195,7 +195,7 @@ void Renderer::CachedNeckPoint(CornerCache* cache, std::size_t n, const Angle& p
     }
     CachedCorner& kept = cache->Slot(n);
     if (kept.r != 0) {
-        SetNeckSideValues(ZC);
+        // The side values are left to the mesh: only those of a cell's last corner are read.
         Rho = kept.r;
         Place(kept.X, kept.Y, kept.Z, view, corner);
         return;
