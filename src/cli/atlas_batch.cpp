@@ -37,7 +37,7 @@ struct SystemResult {
 };
 
 void RecordSystem(const BatchRequest& request, const std::string& name,
-                  const std::string& appFolder, std::mutex& recomputeLock, SystemResult& result) {
+                  const std::string& appFolder, SystemResult& result) {
     std::error_code ec;
     fs::create_directories(appFolder, ec);
     CommonOptions options = request.options;
@@ -46,7 +46,7 @@ void RecordSystem(const BatchRequest& request, const std::string& name,
     MainForm form(port);
     CurveRecording recording;
     std::string error;
-    if (!RecordCurve(form, options, request.magnitudes, recording, error, &recomputeLock)) {
+    if (!RecordCurve(form, options, request.magnitudes, recording, error)) {
         result.error = error;
     } else {
         if (!recording.csv.empty() &&
@@ -184,14 +184,14 @@ int RunAtlasBatch(const BatchRequest& request) {
     for (long w = 0; w < jobs; ++w) folders.push_back(std::make_unique<ScratchFolder>());
 
     std::atomic<std::size_t> next{0};
-    std::mutex mutex, recomputeLock;
+    std::mutex mutex;
     std::condition_variable finished;
     std::deque<std::size_t> done;
     auto work = [&](long w) {
         for (std::size_t i; (i = next++) < count;) {
             try {
                 RecordSystem(request, names[i], folders[w]->path + "/" + std::to_string(i),
-                             recomputeLock, results[i]);
+                             results[i]);
             } catch (const std::exception& e) {
                 results[i].ok = false;
                 results[i].error = e.what();

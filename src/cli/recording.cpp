@@ -46,16 +46,12 @@ double CircleDistance(double a, double b) {
 }  // namespace
 
 bool RecordCurve(MainForm& form, const CommonOptions& options, int magnitudes, CurveRecording& out,
-                 std::string& error, std::mutex* recomputeLock) {
-    {
-        std::unique_lock<std::mutex> lock;
-        if (recomputeLock) lock = std::unique_lock<std::mutex>(*recomputeLock);
-        if (!ApplyOptions(form, options, error)) return false;
-        if (magnitudes >= 0) form.chkMag.checked = magnitudes == 1;
-        form.txtFilename.text = kRecordingFile;
-        out.magnitudes = form.chkMag.checked;
-        form.SetChecked(form.chkSave, true);
-    }
+                 std::string& error) {
+    if (!ApplyOptions(form, options, error)) return false;
+    if (magnitudes >= 0) form.chkMag.checked = magnitudes == 1;
+    form.txtFilename.text = kRecordingFile;
+    out.magnitudes = form.chkMag.checked;
+    form.SetChecked(form.chkSave, true);
     const double step = Val(form.txtAnimSpeed.text);
     const long turnTicks = step > 0 ? static_cast<long>(std::ceil(360 / step)) + 1 : 72;
     const long limit = 5 * std::min(turnTicks, 400000L);

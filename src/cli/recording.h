@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,12 +19,9 @@ struct CurveRecording {
 // Applies the options to a fresh window object (its port's application folder must be
 // private to it), sets the scale (magnitudes: 1 magnitude, 0 flux, -1 the window's default)
 // and runs the recording to its end. False with a message when the options cannot be applied.
-//
-// Window objects on several threads pass one recomputeLock: the renderer numbers its shape
-// tables from one counter of the process, which the first frame after each recompute
-// advances. Those recomputes all happen before the recording's ticks, so only they wait.
+// Window objects share no state, so recordings may run on several threads at once.
 bool RecordCurve(MainForm& form, const CommonOptions& options, int magnitudes, CurveRecording& out,
-                 std::string& error, std::mutex* recomputeLock = nullptr);
+                 std::string& error);
 
 // The first turn of a light-curve file: phases reduced to 0 <= phase < 1 in ascending order
 // with the red, green and blue values of each row.
