@@ -133,21 +133,7 @@ void Renderer::StarFramePoint(int StarNum, const Angle& phi, const Angle& theta,
     Z = FiniteOrZero(t * phi.sin);
 }
 
-void Renderer::SetNeckSideValues(double ZC) {
-    const ModelState& m = *m_;
-    if (ZC <= m.L1Point) {
-        PoleRadius = m.PoleRadius1;
-        Limb = m.Limb1;
-        LatLines = m.LatLines1;
-        Temp = m.Temp1;
-    } else {
-        PoleRadius = m.PoleRadius2;
-        Limb = m.Limb2;
-        LatLines = m.LatLines2;
-        Temp = m.Temp2;
-    }
-    m_->PoleRadius = PoleRadius;
-}
+void Renderer::SetNeckSideValues(double ZC) { SetStarValues(ZC <= m_->L1Point ? 1 : 2); }
 
 void Renderer::NeckFramePoint(double& rho, const Angle& phi, double ZC, double twoS, double i,
                               double j, double k, double& X, double& Y, double& Z) {

@@ -11,14 +11,8 @@ namespace {
 
 using vp::testing::CliRun;
 using vp::testing::RunCli;
+using vp::testing::Scratch;
 namespace fs = std::filesystem;
-
-fs::path Scratch(const std::string& name) {
-    fs::path folder = fs::temp_directory_path() / "vandrel-cli-test" / (name + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
 
 TEST(CliAtlas, ListsEveryRowInBoxTexts) {
     CliRun r = RunCli("atlas");

@@ -18,15 +18,8 @@ namespace {
 
 using vp::testing::CliRun;
 using vp::testing::RunCli;
+using vp::testing::Scratch;
 namespace fs = std::filesystem;
-
-fs::path Scratch(const std::string& name) {
-    fs::path folder =
-        fs::temp_directory_path() / "vandrel-cli-test" / (name + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
 
 const std::string kModel = " --star 'AW UMa (106)' --step 10 --lines 4";
 

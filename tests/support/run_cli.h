@@ -40,4 +40,13 @@ inline CliRun RunCli(const std::string& arguments, const std::string& runIn = ""
     return run;
 }
 
+// An empty folder of its own for one test, under the temporary directory.
+inline std::filesystem::path Scratch(const std::string& name) {
+    auto folder = std::filesystem::temp_directory_path() / "vandrel-cli-test" /
+                  (name + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
 }  // namespace vp::testing
