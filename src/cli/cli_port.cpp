@@ -8,7 +8,8 @@ MessageAnswer CliPort::ShowMessage(const std::string& text, const std::string& t
                                    MessageButtons buttons, bool) {
     shown.push_back({title, buttons, text});
     if (echo_) *echo_ << "[" << title << "] " << text << "\n";
-    MessageAnswer answer = buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::OK;
+    MessageAnswer answer =
+        buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::OK;
     if (!answers.empty()) {
         answer = answers.front();
         answers.pop_front();

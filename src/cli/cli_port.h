@@ -18,8 +18,9 @@ struct ShownMessage {
 };
 
 class CliPort : public FileSystemPort {
-public:
-    CliPort(std::string appFolder, std::ostream* echo) : FileSystemPort(std::move(appFolder)), echo_(echo) {}
+  public:
+    CliPort(std::string appFolder, std::ostream* echo)
+        : FileSystemPort(std::move(appFolder)), echo_(echo) {}
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& title,
                               MessageButtons buttons, bool questionIcon) override;
@@ -30,7 +31,7 @@ public:
     std::vector<ShownMessage> shown;    // every message box shown
     std::vector<std::string> opened;    // every web page requested
 
-private:
+  private:
     std::ostream* echo_;
 };
 

@@ -15,11 +15,12 @@ namespace vp {
 
 int RunAtlas(const std::vector<std::string>& args) {
     CommonOptions options;
-    int exit = ParseCommandLine(args, "atlas",
-                                "Usage: vandrel-cli atlas\n"
-                                "Prints the 324 atlas systems, one per line, tab-separated: name, q,\n"
-                                "inclination, r1, r2, T1, T2 as the boxes would show them.\n",
-                                options, nullptr);
+    int exit =
+        ParseCommandLine(args, "atlas",
+                         "Usage: vandrel-cli atlas\n"
+                         "Prints the 324 atlas systems, one per line, tab-separated: name, q,\n"
+                         "inclination, r1, r2, T1, T2 as the boxes would show them.\n",
+                         options, nullptr);
     if (exit >= 0) return exit;
     ScratchFolder scratch;
     CliPort port(scratch.path, nullptr);
@@ -27,8 +28,8 @@ int RunAtlas(const std::vector<std::string>& args) {
     form.AddStars();
     for (int i = 1; i <= form.StarCount; ++i) {
         std::cout << form.StarName[i];
-        for (double v : {form.StarQ[i], form.StarIota[i], form.StarR1[i], form.StarR2[i], form.StarT1[i],
-                         form.StarT2[i]})
+        for (double v : {form.StarQ[i], form.StarIota[i], form.StarR1[i], form.StarR2[i],
+                         form.StarT1[i], form.StarT2[i]})
             std::cout << '\t' << FormatNumber(v);
         std::cout << '\n';
     }
@@ -95,7 +96,8 @@ int RunFrames(const std::vector<std::string>& args) {
         fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename(),
                       fs::copy_options::overwrite_existing, ec);
         if (ec) {
-            std::cerr << "vandrel-cli frames: cannot write into " << dir << ": " << ec.message() << "\n";
+            std::cerr << "vandrel-cli frames: cannot write into " << dir << ": " << ec.message()
+                      << "\n";
             return 1;
         }
         ++copied;
@@ -115,10 +117,11 @@ int RunSaveStar(const std::vector<std::string>& args) {
         if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
         return false;
     };
-    int exit = ParseCommandLine(args, "save-star",
-                                "Usage: vandrel-cli save-star --out FILE [options]\n"
-                                "Recomputes once and writes the star parameter file of the boxes.\n",
-                                options, own);
+    int exit =
+        ParseCommandLine(args, "save-star",
+                         "Usage: vandrel-cli save-star --out FILE [options]\n"
+                         "Recomputes once and writes the star parameter file of the boxes.\n",
+                         options, own);
     if (exit >= 0) return exit;
     if (out.empty()) {
         std::cerr << "vandrel-cli save-star: --out FILE is required\n";
@@ -133,8 +136,9 @@ int RunSaveStar(const std::vector<std::string>& args) {
         return 1;
     }
     form.Refresh_Click();
-    StarTexts texts = {form.Qratio.text,   form.txtIota.text,  form.txtRadius1.text, form.txtRadius2.text,
-                       form.txtTemp1.text, form.txtTemp2.text, form.txtLimb1.text,   form.txtLimb2.text};
+    StarTexts texts = {form.Qratio.text,     form.txtIota.text,  form.txtRadius1.text,
+                       form.txtRadius2.text, form.txtTemp1.text, form.txtTemp2.text,
+                       form.txtLimb1.text,   form.txtLimb2.text};
     if (!WriteFileAtomically(out, StarFileText(texts), &error)) {
         std::cerr << "vandrel-cli save-star: cannot write " << out << ": " << error << "\n";
         return 1;

@@ -13,13 +13,14 @@ namespace {
 
 void PrintInfo(MainForm& f, std::ostream& out) {
     for (Control* box : {&f.txtZoom, &f.txtRotPer, &f.txtEta, &f.Qratio, &f.txtIota, &f.txtRadius1,
-                         &f.txtRadius2, &f.txtLimb1, &f.txtLimb2, &f.txtN1, &f.txtTemp1, &f.txtTemp2,
-                         &f.txtAnimSpeed, &f.txtGamma})
+                         &f.txtRadius2, &f.txtLimb1, &f.txtLimb2, &f.txtN1, &f.txtTemp1,
+                         &f.txtTemp2, &f.txtAnimSpeed, &f.txtGamma})
         out << box->name << " = " << box->text << "\n";
     const ModelState& m = f.model;
     const std::pair<const char*, double> values[] = {
-        {"MassRatio", m.MassRatio}, {"OrbitMassRatio", m.OrbitMassRatio}, {"ViewScale", m.ViewScale},
-        {"RotPeriod", m.RotPeriod}, {"L1Point", m.L1Point},               {"OmegaCrit", m.OmegaCrit},
+        {"MassRatio", m.MassRatio}, {"OrbitMassRatio", m.OrbitMassRatio},
+        {"ViewScale", m.ViewScale}, {"RotPeriod", m.RotPeriod},
+        {"L1Point", m.L1Point},     {"OmegaCrit", m.OmegaCrit},
         {"Omega1", m.Omega1},       {"Omega2", m.Omega2}};
     for (const auto& [name, value] : values) out << name << " = " << FormatNumber(value) << "\n";
     out << "FrameStar1 = \"" << f.FrameStar1.caption << "\"\n";
@@ -36,11 +37,12 @@ void PrintInfo(MainForm& f, std::ostream& out) {
 
 int RunInfo(const std::vector<std::string>& args) {
     CommonOptions options;
-    int exit = ParseCommandLine(args, "info",
-                                "Usage: vandrel-cli info [options]\n"
-                                "Runs one recompute and prints the parameter boxes, the model values,\n"
-                                "the star frames' captions and the two lists.\n",
-                                options, nullptr);
+    int exit =
+        ParseCommandLine(args, "info",
+                         "Usage: vandrel-cli info [options]\n"
+                         "Runs one recompute and prints the parameter boxes, the model values,\n"
+                         "the star frames' captions and the two lists.\n",
+                         options, nullptr);
     if (exit >= 0) return exit;
     ScratchFolder scratch;
     CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);

@@ -4,7 +4,8 @@
 
 namespace vp {
 
-bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string& value, std::string& error) {
+bool TakeValue(const std::vector<std::string>& args, std::size_t& i, std::string& value,
+               std::string& error) {
     if (i + 1 >= args.size()) {
         error = "option " + args[i] + " needs a value";
         return false;
@@ -35,7 +36,8 @@ int ParseCommandLine(const std::vector<std::string>& args, const std::string& co
             }
             continue;
         }
-        std::cerr << "vandrel-cli " << command << ": unknown option " << args[i] << " (see --help)\n";
+        std::cerr << "vandrel-cli " << command << ": unknown option " << args[i]
+                  << " (see --help)\n";
         return 2;
     }
     return -1;

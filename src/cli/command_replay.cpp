@@ -19,11 +19,20 @@ std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            default: out += c;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -31,26 +40,33 @@ std::string Escape(const std::string& text) {
 
 std::string ColourText(Colour c) {
     if (c == kButtonFace) return "buttonface";
-    return std::to_string(RedOf(c)) + "," + std::to_string(GreenOf(c)) + "," + std::to_string(BlueOf(c));
+    return std::to_string(RedOf(c)) + "," + std::to_string(GreenOf(c)) + "," +
+           std::to_string(BlueOf(c));
 }
 
 void Dump(MainForm& f, std::ostream& out) {
     for (const Control* c : f.Controls()) {
         const std::string& n = c->name;
         switch (c->kind) {
-            case ControlKind::TextBox: out << n << ".text = \"" << Escape(c->text) << "\"\n"; break;
+            case ControlKind::TextBox:
+                out << n << ".text = \"" << Escape(c->text) << "\"\n";
+                break;
             case ControlKind::ListBox:
                 for (std::size_t i = 0; i < c->items.size(); ++i)
                     out << n << "[" << i << "] = \"" << Escape(c->items[i]) << "\"\n";
                 out << n << ".listindex = " << c->listIndex << "\n";
                 break;
-            case ControlKind::ScrollBar: out << n << ".value = " << c->value << "\n"; break;
+            case ControlKind::ScrollBar:
+                out << n << ".value = " << c->value << "\n";
+                break;
             case ControlKind::CheckBox:
             case ControlKind::OptionButton:
                 out << n << ".checked = " << (c->checked ? 1 : 0) << "\n";
                 out << n << ".caption = \"" << Escape(c->caption) << "\"\n";
                 break;
-            default: out << n << ".caption = \"" << Escape(c->caption) << "\"\n"; break;
+            default:
+                out << n << ".caption = \"" << Escape(c->caption) << "\"\n";
+                break;
         }
         out << n << ".visible = " << (c->visible ? 1 : 0) << "\n";
         out << n << ".forecolor = " << ColourText(c->foreColour) << "\n";
@@ -187,7 +203,8 @@ int RunReplay(const std::vector<std::string>& args) {
         } else if (verb == "scroll") {
             int k = 0;
             std::string direction;
-            ok = (words >> k >> direction) && k >= 1 && k <= 14 && (direction == "up" || direction == "down");
+            ok = (words >> k >> direction) && k >= 1 && k <= 14 &&
+                 (direction == "up" || direction == "down");
             if (ok) {
                 Control& bar = form.VScroll[k];
                 int moved = bar.value + (direction == "up" ? 1 : -1);
@@ -216,13 +233,15 @@ int RunReplay(const std::vector<std::string>& args) {
             words >> a;
             ok = a == "OK" || a == "Cancel" || a == "Yes" || a == "No";
             if (ok)
-                port.answers.push_back(a == "OK" ? MessageAnswer::OK : a == "Cancel" ? MessageAnswer::Cancel
-                                                                  : a == "Yes"      ? MessageAnswer::Yes
-                                                                                    : MessageAnswer::No);
+                port.answers.push_back(a == "OK"       ? MessageAnswer::OK
+                                       : a == "Cancel" ? MessageAnswer::Cancel
+                                       : a == "Yes"    ? MessageAnswer::Yes
+                                                       : MessageAnswer::No);
         } else if (verb == "tick" || verb == "slide") {
             long n = 0;
             ok = Count(words, n);
-            for (long t = 0; ok && t < n; ++t) verb == "tick" ? form.Timer1_Timer() : form.Timer2_Timer();
+            for (long t = 0; ok && t < n; ++t)
+                verb == "tick" ? form.Timer1_Timer() : form.Timer2_Timer();
         } else if (verb == "resize") {
             int w = 0, h = 0;
             ok = (words >> w >> h) && w >= 0 && h >= 0 && w <= 20000 && h <= 20000;
@@ -231,7 +250,8 @@ int RunReplay(const std::vector<std::string>& args) {
             Dump(form, std::cout);
         } else if (verb == "messages") {
             for (std::size_t m = reported; m < port.shown.size(); ++m)
-                std::cout << "[" << port.shown[m].title << "] " << ButtonsText(port.shown[m].buttons) << ": "
+                std::cout << "[" << port.shown[m].title << "] "
+                          << ButtonsText(port.shown[m].buttons) << ": "
                           << Escape(port.shown[m].text) << "\n";
             reported = port.shown.size();
         } else if (verb == "save-picture" || verb == "save-plot") {
@@ -239,15 +259,16 @@ int RunReplay(const std::vector<std::string>& args) {
             std::string error;
             const Surface& s = verb == "save-picture" ? form.picture : form.plotPicture;
             if (path.empty() || !s.SaveBitmap(path, &error)) {
-                std::cerr << "vandrel-cli replay: line " << number << ": cannot write '" << path << "': " << error
-                          << "\n";
+                std::cerr << "vandrel-cli replay: line " << number << ": cannot write '" << path
+                          << "': " << error << "\n";
                 return 1;
             }
         } else {
             ok = false;
         }
         if (!ok) {
-            std::cerr << "vandrel-cli replay: line " << number << " is not understood: " << line << "\n";
+            std::cerr << "vandrel-cli replay: line " << number << " is not understood: " << line
+                      << "\n";
             return 2;
         }
         std::cout.flush();

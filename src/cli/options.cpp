@@ -1,9 +1,10 @@
 #include "cli/options.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <unistd.h>
 
 namespace vp {
 namespace {
@@ -46,15 +47,16 @@ constexpr SwitchOption kSwitchOptions[] = {
 bool ParseSize(const std::string& text, int& value) {
     int v = 0;
     auto r = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < 1 || v > 20000) return false;
+    if (r.ec != std::errc() || r.ptr != text.data() + text.size() || v < 1 || v > 20000)
+        return false;
     value = v;
     return true;
 }
 
 }  // namespace
 
-bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index, CommonOptions& options,
-                       bool& known, std::string& error) {
+bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
+                       CommonOptions& options, bool& known, std::string& error) {
     const std::string& arg = args[index];
     known = true;
     auto value = [&](std::string& out) {
@@ -97,7 +99,8 @@ bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
         std::string text;
         if (!value(text)) return false;
         if (!ParseSize(text, arg == "--width" ? options.width : options.height)) {
-            error = "option " + arg + " needs a whole number of pixels from 1 to 20000, not '" + text + "'";
+            error = "option " + arg + " needs a whole number of pixels from 1 to 20000, not '" +
+                    text + "'";
             return false;
         }
         return true;
@@ -119,7 +122,8 @@ std::string CommonOptionsHelp() {
         "  --similar-areas / --no-similar-areas   Similar Areas (default on)\n"
         "  --single-star             Star 2 Active off\n"
         "Systems:\n"
-        "  --star NAME               choose an atlas system first (as its list entry, e.g. \"AW UMa (106)\")\n"
+        "  --star NAME               choose an atlas system first (as its list entry, e.g. \"AW "
+        "UMa (106)\")\n"
         "  --load-star FILE          load a star parameter file first, as the window's Load Star\n"
         "Picture and output:\n"
         "  --width W --height H      star picture size in pixels (default 832 x 365)\n"

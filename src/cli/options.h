@@ -23,8 +23,8 @@ struct CommonOptions {
 // Parses one option at args[index] (advancing index past its value). Returns false with a
 // message when the option is unknown to the shared set or lacks its value; an option that
 // is not shared leaves index unchanged and sets known = false.
-bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index, CommonOptions& options,
-                       bool& known, std::string& error);
+bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
+                       CommonOptions& options, bool& known, std::string& error);
 
 // The help text of the shared options.
 std::string CommonOptionsHelp();

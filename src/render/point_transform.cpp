@@ -133,7 +133,9 @@ void Renderer::StarFramePoint(int StarNum, const Angle& phi, const Angle& theta,
     Z = FiniteOrZero(t * phi.sin);
 }
 
-void Renderer::SetNeckSideValues(double ZC) { SetStarValues(ZC <= m_->L1Point ? 1 : 2); }
+void Renderer::SetNeckSideValues(double ZC) {
+    SetStarValues(ZC <= m_->L1Point ? 1 : 2);
+}
 
 void Renderer::NeckFramePoint(double& rho, const Angle& phi, double ZC, double twoS, double i,
                               double j, double k, double& X, double& Y, double& Z) {

@@ -17,9 +17,11 @@ namespace fs = std::filesystem;
 TEST(CliAtlas, ListsEveryRowInBoxTexts) {
     CliRun r = RunCli("atlas");
     ASSERT_EQ(r.exit, 0) << r.err;
-    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "44i Boo (3)\t1.997\t70.9\t0.297\t0.412\t5800\t5553");
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+              "44i Boo (3)\t1.997\t70.9\t0.297\t0.412\t5800\t5553");
     EXPECT_NE(r.out.find("\nTX UMa  (253)\t"), std::string::npos);
-    EXPECT_NE(r.out.find("\nFZ Ori (Tev)\t0.79152\t67.085\t0.3855\t0.347\t6108\t6055\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nFZ Ori (Tev)\t0.79152\t67.085\t0.3855\t0.347\t6108\t6055\n"),
+              std::string::npos);
     int lines = 0;
     for (char c : r.out) lines += c == '\n';
     EXPECT_EQ(lines, 324);
@@ -38,7 +40,8 @@ TEST(CliAtlas, StarOptionChoosesASystemBeforeTheOtherOptions) {
 TEST(CliStarFiles, SaveAndLoadGiveBackTheTexts) {
     fs::path folder = Scratch("star");
     std::string file = (folder / "s.txt").string();
-    ASSERT_EQ(RunCli("save-star --out " + file + " --q 0.8 --incl 77.5 --t2 4321 --w1 0.6").exit, 0);
+    ASSERT_EQ(RunCli("save-star --out " + file + " --q 0.8 --incl 77.5 --t2 4321 --w1 0.6").exit,
+              0);
     std::string text;
     ASSERT_TRUE(vp::ReadWholeFile(file, text));
     EXPECT_EQ(text, "q, i, r1, r2, T1, T2, w1, w2\r\n0.8,77.5,0.305,0.45,8200,4321,0.6,0.5\r\n");
@@ -85,8 +88,10 @@ TEST(CliReplay, DrivesTheWindowLikeItsControls) {
     EXPECT_NE(r.out.find("txtN1.text = \"15\""), std::string::npos);
     EXPECT_NE(r.out.find("TestingAreaFrame.visible = 1"), std::string::npos);
     EXPECT_NE(r.out.find("chkSave.checked = 0"), std::string::npos);
-    EXPECT_NE(r.out.find("[Light Curves] OKCancel: The light curves will be saved to "), std::string::npos);
-    EXPECT_NE(r.out.find("caption = \"Vandrel Pro 2.1.22 - Eclipsing Binary Stars\""), std::string::npos);
+    EXPECT_NE(r.out.find("[Light Curves] OKCancel: The light curves will be saved to "),
+              std::string::npos);
+    EXPECT_NE(r.out.find("caption = \"Vandrel Pro 2.1.22 - Eclipsing Binary Stars\""),
+              std::string::npos);
     EXPECT_TRUE(fs::exists(folder / "LightCurves"));
     vp::WriteFileAtomically((folder / "bad.txt").string(), "dump\nscroll 99 up\n");
     CliRun bad = RunCli("replay bad.txt", folder.string());

@@ -37,8 +37,9 @@ TEST(CliInfo, PrintsTheDefaultSystem) {
 }
 
 TEST(CliInfo, OptionsAreTypedIntoTheBoxes) {
-    CliRun r = RunCli("info --q 0 --incl 95 --r1 1.2 --t2 0 --lines 7.5 --width 600 --height 300 "
-                   "--no-stefan --single-star");
+    CliRun r = RunCli(
+        "info --q 0 --incl 95 --r1 1.2 --t2 0 --lines 7.5 --width 600 --height 300 "
+        "--no-stefan --single-star");
     ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(Line(r.out, "Qratio"), "0.001");
     EXPECT_EQ(Line(r.out, "MassRatio"), "0.001");

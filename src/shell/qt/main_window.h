@@ -3,10 +3,9 @@
 // vp::MainForm, and after each call mirrors the controls' state back onto the widgets.
 #pragma once
 
-#include <cstdint>
-
 #include <QMainWindow>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
