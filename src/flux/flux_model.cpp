@@ -1,0 +1,428 @@
+#include "flux/flux_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "flux/facing_sum.h"
+#include "flux/hidden_share.h"
+#include "flux/triangle_rule.h"
+
+namespace vp::flux {
+
+DirectionPowers Powers(Vec3 w) {
+    const double x = w.x, y = w.y, z = w.z;
+    return {{x, y, z},
+            {x * x, 2 * x * y, 2 * x * z, y * y, 2 * y * z, z * z},
+            {x * x * x, 3 * x * x * y, 3 * x * x * z, 3 * x * y * y, 6 * x * y * z, 3 * x * z * z,
+             y * y * y, 3 * y * y * z, 3 * y * z * z, z * z * z}};
+}
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// The integrals of mu^k (k = 0..3) over the part of a triangle where the linear mu is
+// positive, divided by the triangle's area.
+std::array<double, 4> PositivePartMeans(double m0, double m1, double m2) {
+    const double m[3] = {m0, m1, m2};
+    int positive = 0;
+    for (double v : m) positive += v > 0;
+    if (positive == 3) return TrianglePowerMeans(m0, m1, m2);
+    if (positive == 0) return {};
+    // The corner alone on its side of mu = 0 cuts off a triangle with that corner's value and
+    // zero at its other two corners.
+    int lone = 0;
+    for (int i = 0; i < 3; ++i)
+        if ((m[i] > 0) == (positive == 1)) lone = i;
+    const double a = m[lone], b = m[(lone + 1) % 3], c = m[(lone + 2) % 3];
+    const double share = (a / (a - b)) * (a / (a - c));
+    const auto corner = TrianglePowerMeans(a, 0, 0);
+    std::array<double, 4> out;
+    if (positive == 1) {
+        for (int k = 0; k < 4; ++k) out[k] = share * corner[k];
+    } else {
+        const auto whole = TrianglePowerMeans(m0, m1, m2);
+        for (int k = 0; k < 4; ++k) out[k] = whole[k] - share * corner[k];
+    }
+    return out;
+}
+
+// The integrals of mu^k (k = 0..3) over the part of a triangle facing the observer, divided
+// by its area: over its four halves, mu linear on each between the corners and edge nodes,
+// each half weighed by its share of the flat triangle's area.
+std::array<double, 4> HorizonMeans(const LobeMesh& m, std::size_t t,
+                                   const std::vector<double>& mu) {
+    static constexpr int kChild[4][3] = {{0, 3, 5}, {3, 1, 4}, {5, 4, 2}, {3, 4, 5}};
+    const auto& tri = m.triangles[t];
+    const std::int32_t node[6] = {tri.v[0], tri.v[1], tri.v[2], tri.m[0], tri.m[1], tri.m[2]};
+    std::array<double, 4> sum{};
+    double areaSum = 0;
+    std::array<double, 4> weighted{};
+    for (const auto& c : kChild) {
+        const Vec3 a = m.position[node[c[0]]], b = m.position[node[c[1]]],
+                   d = m.position[node[c[2]]];
+        const double area = Norm(Cross(b - a, d - a));
+        const auto part = PositivePartMeans(mu[node[c[0]]], mu[node[c[1]]], mu[node[c[2]]]);
+        for (int k = 0; k < 4; ++k) weighted[k] += area * part[k];
+        areaSum += area;
+    }
+    if (areaSum > 0)
+        for (int k = 0; k < 4; ++k) sum[k] = weighted[k] / areaSum;
+    return sum;
+}
+
+// The integral of g over the polygon, by the seven-point rule on a fan of triangles.
+template <typename G>
+double FanIntegral(const SkyPolygon& poly, G g) {
+    double sum = 0;
+    const std::size_t n = poly.size();
+    if (n < 3) return 0;
+    const Point2 o = poly[0];
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        const Point2 a = poly[i], b = poly[i + 1];
+        const double area = 0.5 * ((a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x));
+        if (area == 0) continue;
+        double s = 0;
+        for (int q = 0; q < TriangleRule::kPoints; ++q) {
+            const auto& c = kDegreeFiveRule.point[q];
+            const Point2 p{c[0] * o.x + c[1] * a.x + c[2] * b.x,
+                           c[0] * o.y + c[1] * a.y + c[2] * b.y};
+            s += kDegreeFiveRule.weight[q] * g(p);
+        }
+        sum += area * s;
+    }
+    return sum;
+}
+
+}  // namespace
+
+FluxModel::FluxModel(std::vector<LobeMesh> lobes, std::vector<BandLight> bands)
+    : lobes_(std::move(lobes)), bands_(std::move(bands)) {
+    for (const auto& band : bands_)
+        for (const auto& law : band.law)
+            if (law.law == LimbDarkening::Law::Quadratic) polyDegree_ = 2;
+    weighted_.resize(bands_.size());
+    for (std::size_t b = 0; b < bands_.size(); ++b) {
+        weighted_[b].resize(lobes_.size());
+        for (std::size_t l = 0; l < lobes_.size(); ++l) {
+            const auto& br = bands_[b].brightness[l];
+            if (br.uniform || !bands_[b].law[l].IsPolynomial()) continue;
+            const LobeMesh& m = lobes_[l];
+            const std::size_t nt = m.triangles.size();
+            std::vector<double>& wm = weighted_[b][l];
+            wm.assign(LobeMesh::kMomentComponents * nt, 0.0);
+            for (std::size_t t = 0; t < nt; ++t) {
+                for (int k = 0; k < kQuadPoints; ++k) {
+                    const std::size_t q = t * kQuadPoints + k;
+                    const double wq = m.quadWeight[q] * br.quad[q];
+                    const Vec3 n = m.quadNormal[q];
+                    const double c[3] = {n.x, n.y, n.z};
+                    int i = 0;
+                    for (int a = 0; a < 3; ++a) wm[nt * i++ + t] += wq * c[a];
+                    for (int a = 0; a < 3; ++a)
+                        for (int bb = a; bb < 3; ++bb) wm[nt * i++ + t] += wq * c[a] * c[bb];
+                    for (int a = 0; a < 3; ++a)
+                        for (int bb = a; bb < 3; ++bb)
+                            for (int cc = bb; cc < 3; ++cc)
+                                wm[nt * i++ + t] += wq * c[a] * c[bb] * c[cc];
+                }
+            }
+        }
+    }
+    for (const LobeMesh& m : lobes_) {
+        double edge = 0, sag = 0;
+        for (const auto& t : m.triangles)
+            for (int e = 0; e < 3; ++e) {
+                const Vec3 a = m.position[t.v[e]], b = m.position[t.v[(e + 1) % 3]];
+                edge = std::max(edge, Norm(a - b));
+                sag = std::max(sag, Norm(m.position[t.m[e]] - 0.5 * (a + b)));
+            }
+        maxEdge_.push_back(edge);
+        maxSag_.push_back(sag);
+    }
+}
+
+double FluxModel::Brightness(std::size_t b, std::size_t l, std::size_t t) const {
+    const LobeBrightness& br = bands_[b].brightness[l];
+    return br.uniform ? br.value : br.quad[t * kQuadPoints];
+}
+
+void FluxModel::Flux(Vec3 w, std::span<double> out, Workspace& work) const {
+    std::fill(out.begin(), out.end(), 0.0);
+    work.mu.resize(lobes_.size());
+    for (std::size_t l = 0; l < lobes_.size(); ++l) LobeFlux(l, w, out, work);
+    if (lobes_.size() != 2) return;
+    // The nearer lobe is the one whose centre lies further towards the observer.
+    const std::size_t front = Dot(lobes_[1].lobe.centre - lobes_[0].lobe.centre, w) > 0 ? 1 : 0;
+    const std::size_t back = 1 - front;
+    const Vec3 apart = lobes_[back].lobe.centre - lobes_[front].lobe.centre;
+    const Vec3 across = apart - Dot(apart, w) * w;
+    if (Norm(across) >= lobes_[front].boundRadius + lobes_[back].boundRadius) return;
+    EclipseLoss(back, front, w, out, work);
+}
+
+namespace {
+
+// The light of a law that is a polynomial in mu, from a triangle's moments (component-major
+// with nt triangles): B (c0 <n.w> + c1 <(n.w)^2> + c2 <(n.w)^3>).
+double PolynomialLight(const double* moments, std::size_t nt, std::size_t t,
+                       const DirectionPowers& P, const std::array<double, 3>& c, int degree) {
+    double s1 = 0, s2 = 0, s3 = 0;
+    for (int i = 0; i < 3; ++i) s1 += moments[i * nt + t] * P.p1[i];
+    for (int i = 0; i < 6; ++i) s2 += moments[(3 + i) * nt + t] * P.p2[i];
+    if (degree > 1)
+        for (int i = 0; i < 10; ++i) s3 += moments[(9 + i) * nt + t] * P.p3[i];
+    return c[0] * s1 + c[1] * s2 + c[2] * s3;
+}
+
+}  // namespace
+
+void FluxModel::LobeFlux(std::size_t l, Vec3 w, std::span<double> out, Workspace& work) const {
+    const LobeMesh& m = lobes_[l];
+    std::vector<double>& mu = work.mu[l];
+    const std::size_t nodes = m.normal.size();
+    mu.resize(nodes);
+    for (std::size_t i = 0; i < nodes; ++i) mu[i] = Dot(m.normal[i], w);
+
+    const DirectionPowers P = Powers(w);
+    const std::size_t nb = bands_.size();
+    const std::size_t nt = m.triangles.size();
+    // The fully visible triangles, summed over the mesh in one pass per moment component.
+    std::vector<double>& facing = work.facing;
+    facing.resize(nodes);
+    for (std::size_t i = 0; i < nodes; ++i) facing[i] = mu[i] > 0 ? 1.0 : 0.0;
+    const int components = polyDegree_ > 1 ? LobeMesh::kMomentComponents : 9;
+    work.weight.resize(nt);
+    FacingTriangles(nt, m.corner[0].data(), m.corner[1].data(), m.corner[2].data(), facing.data(),
+                    work.weight.data());
+    auto facingSums = [&](const std::vector<double>& moments) {
+        std::array<double, LobeMesh::kMomentComponents> s{};
+        SumWeightedMoments(nt, work.weight.data(), moments.data(), components, s.data());
+        double g1 = 0, g2 = 0, g3 = 0;
+        for (int i = 0; i < 3; ++i) g1 += s[i] * P.p1[i];
+        for (int i = 0; i < 6; ++i) g2 += s[3 + i] * P.p2[i];
+        if (components > 9)
+            for (int i = 0; i < 10; ++i) g3 += s[9 + i] * P.p3[i];
+        return std::array<double, 3>{g1, g2, g3};
+    };
+    std::array<double, 3> geometric{};
+    bool geometricReady = false;
+    for (std::size_t b = 0; b < nb; ++b) {
+        const auto& law = bands_[b].law[l];
+        const auto& br = bands_[b].brightness[l];
+        if (law.IsPolynomial()) {
+            const auto c = law.Coefficients();
+            if (br.uniform) {
+                if (!geometricReady) geometric = facingSums(m.moment), geometricReady = true;
+                out[b] +=
+                    br.value * (c[0] * geometric[0] + c[1] * geometric[1] + c[2] * geometric[2]);
+            } else {
+                const auto g = facingSums(weighted_[b][l]);
+                out[b] += c[0] * g[0] + c[1] * g[1] + c[2] * g[2];
+            }
+            continue;
+        }
+        // Other laws: the quadrature points of the fully visible triangles.
+        double s = 0;
+        for (std::size_t t = 0; t < nt; ++t) {
+            const auto& tri = m.triangles[t];
+            if (!(mu[tri.v[0]] > 0 && mu[tri.v[1]] > 0 && mu[tri.v[2]] > 0)) continue;
+            for (int k = 0; k < kQuadPoints; ++k) {
+                const std::size_t q = t * kQuadPoints + k;
+                const double cq = Dot(m.quadNormal[q], w);
+                if (cq > 0)
+                    s += m.quadWeight[q] * (br.uniform ? br.value : br.quad[q]) * law(cq) * cq;
+            }
+        }
+        out[b] += s;
+    }
+    // Triangles across the horizon.
+    std::array<double, 16> light{};
+    for (std::size_t t = 0; t < nt; ++t) {
+        const auto& tri = m.triangles[t];
+        const int seen = (mu[tri.v[0]] > 0) + (mu[tri.v[1]] > 0) + (mu[tri.v[2]] > 0);
+        if (seen == 0 || seen == 3) continue;
+        TriangleLight(l, t, P, mu, std::span<double>(light.data(), nb));
+        for (std::size_t b = 0; b < nb; ++b) out[b] += light[b];
+    }
+}
+
+void FluxModel::TriangleLight(std::size_t l, std::size_t t, const DirectionPowers& P,
+                              const std::vector<double>& mu, std::span<double> out) const {
+    const LobeMesh& m = lobes_[l];
+    const auto& tri = m.triangles[t];
+    const std::size_t nt = m.triangles.size();
+    const double m0 = mu[tri.v[0]], m1 = mu[tri.v[1]], m2 = mu[tri.v[2]];
+    const bool full = m0 > 0 && m1 > 0 && m2 > 0;
+    const Vec3 w{P.p1[0], P.p1[1], P.p1[2]};
+    std::array<double, 4> means{};
+    bool meansReady = false;
+    for (std::size_t b = 0; b < bands_.size(); ++b) {
+        const auto& law = bands_[b].law[l];
+        const auto& br = bands_[b].brightness[l];
+        if (full && law.IsPolynomial()) {
+            const auto c = law.Coefficients();
+            out[b] = br.uniform
+                         ? br.value * PolynomialLight(m.moment.data(), nt, t, P, c, polyDegree_)
+                         : PolynomialLight(weighted_[b][l].data(), nt, t, P, c, polyDegree_);
+        } else if (full) {
+            double s = 0;
+            for (int k = 0; k < kQuadPoints; ++k) {
+                const std::size_t q = t * kQuadPoints + k;
+                const double c = Dot(m.quadNormal[q], w);
+                if (c > 0) s += m.quadWeight[q] * (br.uniform ? br.value : br.quad[q]) * law(c) * c;
+            }
+            out[b] = s;
+        } else if (law.IsPolynomial()) {
+            // Across the horizon: mu taken linear over each of the triangle's four halves (its
+            // corners and edge nodes), its positive part integrated.
+            if (!meansReady) means = HorizonMeans(m, t, mu), meansReady = true;
+            const auto c = law.Coefficients();
+            out[b] = m.area[t] * Brightness(b, l, t) *
+                     (c[0] * means[1] + c[1] * means[2] + c[2] * means[3]);
+        } else {
+            SkyPolygon ref, part;
+            ref.push({0, 0});
+            ref.push({1, 0});
+            ref.push({0, 1});
+            const Affine2 lin{m0, m1 - m0, m2 - m0};
+            ClipToPositive(ref, lin, part);
+            const double integral = FanIntegral(part, [&](Point2 p) {
+                const double c = std::max(lin(p), 0.0);
+                return law(c) * c;
+            });
+            out[b] = m.area[t] * Brightness(b, l, t) * 2 * integral;
+        }
+    }
+}
+
+void FluxModel::EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::span<double> out,
+                            Workspace& work) const {
+    const LobeMesh& fm = lobes_[front];
+    const LobeMesh& bm = lobes_[back];
+    const std::vector<double>& mu = work.mu[back];
+    const std::size_t nb = bands_.size();
+
+    // Sky axes at right angles to the line of sight.
+    Vec3 e1 = std::fabs(w.z) < 0.9 ? Cross({0, 0, 1}, w) : Cross({1, 0, 0}, w);
+    e1 = Normalised(e1);
+    const Vec3 e2 = Cross(w, e1);
+    const Vec3 origin = fm.lobe.centre;
+
+    // The part of the front disc that can cover the back lobe.
+    const Vec3 apart = bm.lobe.centre - origin;
+    const double ax = Dot(apart, e1), ay = Dot(apart, e2);
+    const double dist = std::hypot(ax, ay);
+    double psiLow = 0, psiHigh = 2 * kPi;
+    if (dist > bm.boundRadius * 1.05) {
+        const double half = std::asin(std::min(1.0, bm.boundRadius * 1.05 / dist));
+        const double mid = std::atan2(ay, ax);
+        psiLow = mid - half;
+        psiHigh = mid + half;
+    }
+    SkyOutline& outline = work.outline;
+    if (fm.lobe.kind == Lobe::Kind::Sphere) {
+        outline.SetCircle(fm.lobe.radius);
+    } else {
+        outline.SetLobe(fm.lobe, 0.8 * fm.boundRadius, w, e1, e2, psiLow, psiHigh, 0.1);
+    }
+    const double rMin = outline.minRadius(), rMax = outline.maxRadius();
+    // A triangle whose six nodes all lie further than this inside or outside the outline lies
+    // wholly on that side: between its nodes neither the outline nor the curved patch strays
+    // further (the outline's sagitta over half an edge, the patch's over a whole one).
+    const double half = 0.5 * maxEdge_[back];
+    const double margin = half * half / (4 * std::max(rMin, 1e-6)) + 2 * maxSag_[back] + 1e-12;
+
+    // A node's distance outside the outline (negative inside), worked out when first needed.
+    const std::size_t nodes = bm.position.size();
+    work.skyX.resize(nodes);
+    work.skyY.resize(nodes);
+    work.gap.assign(nodes, std::numeric_limits<double>::quiet_NaN());
+    const double outerSq = (rMax + margin) * (rMax + margin);
+    const double innerSq = rMin > margin ? (rMin - margin) * (rMin - margin) : -1.0;
+    auto gapOf = [&](std::int32_t i) {
+        double& g = work.gap[i];
+        if (!std::isnan(g)) return g;
+        const Vec3 p = bm.position[i] - origin;
+        const double x = Dot(p, e1), y = Dot(p, e2);
+        work.skyX[i] = x;
+        work.skyY[i] = y;
+        const double s2 = x * x + y * y;
+        if (s2 > outerSq) {
+            g = std::sqrt(s2) - rMax;
+        } else if (s2 < innerSq) {
+            g = std::sqrt(s2) - rMin;
+        } else {
+            g = std::sqrt(s2) - outline.Radius(std::atan2(y, x));
+        }
+        return g;
+    };
+    // A triangle whose corners all lie this far outside the largest radius is clear of the disc.
+    const double clearSq = (rMax + maxEdge_[back] + margin) * (rMax + maxEdge_[back] + margin);
+
+    std::vector<double>& loss = work.loss;
+    loss.assign(nb, 0.0);
+    std::array<double, 16> light{}, hidden{}, total{};
+    std::array<const LimbDarkening*, 16> laws{};
+    for (std::size_t b = 0; b < nb; ++b) laws[b] = &bands_[b].law[back];
+    const DirectionPowers P = Powers(w);
+    for (std::size_t t = 0; t < bm.triangles.size(); ++t) {
+        const auto& tri = bm.triangles[t];
+        if (!(mu[tri.v[0]] > 0 || mu[tri.v[1]] > 0 || mu[tri.v[2]] > 0)) continue;
+        bool clear = true;
+        for (int k = 0; k < 3 && clear; ++k) {
+            const Vec3 p = bm.position[tri.v[k]] - origin;
+            const double x = Dot(p, e1), y = Dot(p, e2);
+            clear = x * x + y * y > clearSq;
+        }
+        if (clear) continue;
+        const std::int32_t nodeOf[6] = {tri.v[0], tri.v[1], tri.v[2], tri.m[0], tri.m[1], tri.m[2]};
+        bool allIn = true, allOut = true;
+        for (std::int32_t i : nodeOf) {
+            const double g = gapOf(i);
+            allIn = allIn && g < -margin;
+            allOut = allOut && g > margin;
+        }
+        double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+        for (std::int32_t i : nodeOf) {
+            minX = std::min(minX, work.skyX[i]);
+            maxX = std::max(maxX, work.skyX[i]);
+            minY = std::min(minY, work.skyY[i]);
+            maxY = std::max(maxY, work.skyY[i]);
+        }
+        const bool aroundCentre = minX <= 0 && maxX >= 0 && minY <= 0 && maxY >= 0;
+        if (allOut && !aroundCentre) continue;
+        TriangleLight(back, t, P, mu, std::span<double>(light.data(), nb));
+        if (allIn) {
+            for (std::size_t b = 0; b < nb; ++b) loss[b] += light[b];
+            continue;
+        }
+        // Partly hidden: the hidden share of the triangle's light.
+        SkyTriangle sky;
+        for (int k = 0; k < 6; ++k) {
+            sky.p[k] = {work.skyX[nodeOf[k]], work.skyY[nodeOf[k]]};
+            sky.mu[k] = mu[nodeOf[k]];
+            sky.gap[k] = work.gap[nodeOf[k]];
+        }
+        std::fill(hidden.begin(), hidden.begin() + nb, 0.0);
+        std::fill(total.begin(), total.begin() + nb, 0.0);
+        AddHiddenShare(sky, outline, margin, std::span<const LimbDarkening* const>(laws.data(), nb),
+                       std::span<double>(hidden.data(), nb), std::span<double>(total.data(), nb));
+        for (std::size_t b = 0; b < nb; ++b) {
+            double share;
+            if (total[b] > 0) {
+                share = std::clamp(hidden[b] / total[b], 0.0, 1.0);
+            } else {
+                int in = 0;
+                for (int k = 0; k < 3; ++k) in += work.gap[nodeOf[k]] < 0;
+                share = in / 3.0;
+            }
+            loss[b] += light[b] * share;
+        }
+    }
+    for (std::size_t b = 0; b < nb; ++b) out[b] -= loss[b];
+}
+
+}  // namespace vp::flux

@@ -1,0 +1,80 @@
+// The light of a set of lobes seen from any direction: the limb-darkened surface brightness
+// integrated over every visible part of every lobe, the farther lobe hidden where it lies
+// behind the nearer one's disc. Geometry and brightness are fixed when the model is built; a
+// direction then costs one pass over the triangles.
+#pragma once
+
+#include <array>
+#include <span>
+#include <vector>
+
+#include "flux/limb_darkening.h"
+#include "flux/lobe_mesh.h"
+#include "flux/sky_outline.h"
+#include "flux/sky_polygon.h"
+
+namespace vp::flux {
+
+// The products of a direction's components that contract the moment tensors of a mesh.
+struct DirectionPowers {
+    std::array<double, 3> p1;
+    std::array<double, 6> p2;
+    std::array<double, 10> p3;
+};
+DirectionPowers Powers(Vec3 w);
+
+// The surface brightness of one lobe in one band: the intensity at the centre of the disc
+// (mu = 1) at every node and quadrature point, or one value for the whole lobe.
+struct LobeBrightness {
+    bool uniform = true;
+    double value = 0;                // when uniform
+    std::vector<double> node, quad;  // otherwise, per mesh node and per quadrature point
+};
+
+struct BandLight {
+    // Per lobe: the law of its star in this band, and its brightness.
+    std::vector<LimbDarkening> law;
+    std::vector<LobeBrightness> brightness;
+};
+
+class FluxModel {
+  public:
+    FluxModel(std::vector<LobeMesh> lobes, std::vector<BandLight> bands);
+
+    std::size_t BandCount() const { return bands_.size(); }
+    const std::vector<LobeMesh>& Lobes() const { return lobes_; }
+
+    // Working memory of one direction at a time; one per thread.
+    struct Workspace {
+        std::vector<std::vector<double>> mu;  // per lobe and node: the cosine towards the observer
+        std::vector<double> facing;           // per node of the current lobe: 1 if mu > 0
+        std::vector<double> weight;           // per triangle: 1 if its corners all face us
+        std::vector<double> skyX, skyY, gap;  // the farther lobe's nodes on the sky
+        std::vector<double> loss;
+        SkyOutline outline;
+    };
+
+    // The flux in every band for the unit direction w towards the observer, in units of
+    // brightness times area (separation squared).
+    void Flux(Vec3 w, std::span<double> out, Workspace& work) const;
+
+  private:
+    void LobeFlux(std::size_t l, Vec3 w, std::span<double> out, Workspace& work) const;
+    void EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::span<double> out,
+                     Workspace& work) const;
+    // The light of triangle t of lobe l in every band as if nothing hid it.
+    void TriangleLight(std::size_t l, std::size_t t, const DirectionPowers& P,
+                       const std::vector<double>& mu, std::span<double> out) const;
+    double Brightness(std::size_t b, std::size_t l, std::size_t t) const;
+
+    std::vector<LobeMesh> lobes_;
+    std::vector<BandLight> bands_;
+    // Per band and lobe: the brightness-weighted moments of every triangle (laid out as the
+    // mesh's own), when the lobe's brightness is not uniform and the band's law is a polynomial.
+    std::vector<std::vector<std::vector<double>>> weighted_;  // [band][lobe]
+    std::vector<double> maxEdge_;                             // per lobe: the longest edge
+    std::vector<double> maxSag_;  // and the furthest an edge's node lies from its chord
+    int polyDegree_ = 1;          // highest power of mu the polynomial laws need beyond the first
+};
+
+}  // namespace vp::flux

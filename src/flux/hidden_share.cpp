@@ -1,0 +1,251 @@
+#include "flux/hidden_share.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "flux/disc_clip.h"
+
+namespace vp::flux {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kStep = 0.04;  // largest angle between outline points of a drawn wedge
+
+// Position on the six-node (quadratic) patch at barycentric coordinates l (corners 0, 1, 2).
+Point2 PatchPoint(const SkyTriangle& t, double l0, double l1, double l2) {
+    const double n[6] = {l0 * (2 * l0 - 1), l1 * (2 * l1 - 1), l2 * (2 * l2 - 1),
+                         4 * l0 * l1,       4 * l1 * l2,       4 * l2 * l0};
+    Point2 p{0, 0};
+    for (int i = 0; i < 6; ++i) p.x += n[i] * t.p[i].x, p.y += n[i] * t.p[i].y;
+    return p;
+}
+
+void ReverseIfClockwise(SkyPolygon& poly) {
+    if (SignedArea(poly) >= 0) return;
+    SkyPolygon r;
+    for (std::size_t k = poly.size(); k-- > 0;) r.push(poly[k]);
+    poly = r;
+}
+
+// The law over the child's range of mu as c0 + c1 mu + c2 mu^2: exactly for the polynomial
+// laws, through three points of the range otherwise.
+std::array<double, 3> QuadraticLaw(const LimbDarkening& law, double lo, double hi) {
+    if (law.IsPolynomial()) return law.Coefficients();
+    lo = std::max(lo, 0.0);
+    hi = std::max(hi, lo + 1e-9);
+    const double m = 0.5 * (lo + hi), h = 0.5 * (hi - lo);
+    const double a = law(lo), b = law(m), c = law(hi);
+    // Through (lo, a), (m, b), (hi, c) in the variable t = mu - m.
+    const double c2 = (a - 2 * b + c) / (2 * h * h);
+    const double c1 = (c - a) / (2 * h);
+    return {b - c1 * m + c2 * m * m, c1 - 2 * c2 * m, c2};
+}
+
+// A child triangle on the sky: its corners, mu at each, and how far each edge's middle on the
+// curved patch lies from the straight edge's middle.
+struct Child {
+    Point2 p[3];
+    double mu[3];
+    Point2 bulge[3]{};  // edges 0-1, 1-2, 2-0
+};
+
+// How the disc (or the outline near it) covers a straight piece a + t (b - a), 0 <= t <= 1:
+// the intervals of t that lie inside it.
+int CoveredIntervals(Point2 a, Point2 b, const SkyOutline::LocalEdge& edge, bool circle,
+                     double out[2][2]) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    if (!circle && edge.straight) {
+        // Inside where normal . (x - point) >= 0.
+        const double fa =
+            edge.normal.x * (a.x - edge.point.x) + edge.normal.y * (a.y - edge.point.y);
+        const double fb =
+            edge.normal.x * (b.x - edge.point.x) + edge.normal.y * (b.y - edge.point.y);
+        if (fa >= 0 && fb >= 0) return out[0][0] = 0, out[0][1] = 1, 1;
+        if (fa < 0 && fb < 0) return 0;
+        const double t = fa / (fa - fb);
+        if (fa >= 0) return out[0][0] = 0, out[0][1] = t, 1;
+        return out[0][0] = t, out[0][1] = 1, 1;
+    }
+    const double px = a.x - edge.centre.x, py = a.y - edge.centre.y;
+    const double A = dx * dx + dy * dy, B = px * dx + py * dy;
+    const double C = px * px + py * py - edge.radius * edge.radius;
+    double t1 = 2, t2 = 2;  // the circle's interior along the line, if it meets it
+    const double disc = B * B - A * C;
+    if (A > 0 && disc > 0) {
+        const double root = std::sqrt(disc);
+        t1 = (-B - root) / A;
+        t2 = (-B + root) / A;
+    }
+    if (edge.inside) {
+        const double lo = std::max(t1, 0.0), hi = std::min(t2, 1.0);
+        if (t1 > t2 || lo >= hi) return 0;
+        return out[0][0] = lo, out[0][1] = hi, 1;
+    }
+    int n = 0;
+    if (t1 > 0) out[n][0] = 0, out[n][1] = std::min(t1, 1.0), ++n;
+    if (t2 < 1) out[n][0] = std::max(t2, 0.0), out[n][1] = 1, ++n;
+    if (t1 == 2) return out[0][0] = 0, out[0][1] = 1, 1;
+    return n;
+}
+
+// The light the curved patch adds beyond (or takes from inside) the flat child along one of
+// the parent's edges: the edge's bulge, 4 t (1 - t) times the bulge vector, times the
+// intensity, integrated along the edge; over the whole edge and over its part inside the
+// disc.
+void EdgeBulgeLight(Point2 a, Point2 b, Point2 bulge, const Affine2& mu,
+                    const std::array<double, 3>& law, const SkyOutline::LocalEdge& edge,
+                    bool circle, bool touches, double& whole, double& covered) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    // Outward normal of a counter-clockwise triangle's edge, times the edge's length.
+    const double across = bulge.x * dy - bulge.y * dx;
+    if (across == 0) return;
+    static constexpr double kNode[3] = {-0.774596669241483, 0, 0.774596669241483};
+    static constexpr double kWeight[3] = {5.0 / 9, 8.0 / 9, 5.0 / 9};
+    auto integral = [&](double lo, double hi) {
+        double s = 0;
+        const double half = 0.5 * (hi - lo), mid = 0.5 * (hi + lo);
+        for (int k = 0; k < 3; ++k) {
+            const double t = mid + half * kNode[k];
+            const double m = std::max(mu(Point2{a.x + t * dx, a.y + t * dy}), 0.0);
+            s += kWeight[k] * half * 4 * t * (1 - t) * (law[0] + law[1] * m + law[2] * m * m);
+        }
+        return s * across;
+    };
+    whole += integral(0, 1);
+    if (!touches) return;
+    double pieces[2][2];
+    const int n = CoveredIntervals(a, b, edge, circle, pieces);
+    for (int k = 0; k < n; ++k) covered += integral(pieces[k][0], pieces[k][1]);
+}
+
+// The hidden part of a polygon of the sky by a wedge of the drawn outline: for an outline that
+// no single circle follows across the polygon.
+Moments2 WedgeMoments(const SkyPolygon& window, const SkyOutline& outline) {
+    bool inside = true;
+    for (std::size_t k = 0; k < window.size() && inside; ++k) {
+        const Point2 a = window[k], b = window[(k + 1) % window.size()];
+        inside = a.x * b.y - a.y * b.x >= 0;
+    }
+    SkyPolygon wedge, part;
+    if (inside) {
+        outline.Whole(kStep, wedge);
+    } else {
+        const double first = std::atan2(window[0].y, window[0].x);
+        double lo = 0, hi = 0;
+        for (std::size_t k = 1; k < window.size(); ++k) {
+            double d = std::atan2(window[k].y, window[k].x) - first;
+            d -= 2 * kPi * std::round(d / (2 * kPi));
+            lo = std::min(lo, d);
+            hi = std::max(hi, d);
+        }
+        outline.Wedge(first + lo, first + hi, kStep, wedge);
+    }
+    ClipToConvex(wedge, window, part);
+    return PolygonMoments(part);
+}
+
+}  // namespace
+
+void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double margin,
+                    std::span<const LimbDarkening* const> laws, std::span<double> hidden,
+                    std::span<double> total) {
+    // A patch facing the observer everywhere is taken as curved (the flat halves plus the
+    // bulges of its edges); one across the horizon as its flat halves.
+    bool curved = true;
+    for (double m : tri.mu) curved = curved && m > 0;
+    // Children: the four halves of the triangle between its corners and edge nodes.
+    static constexpr int kChild[4][3] = {{0, 3, 5}, {3, 1, 4}, {5, 4, 2}, {3, 4, 5}};
+    // Whether each child edge (0-1, 1-2, 2-0) lies on the parent's border; inner edges are
+    // shared by two children and their bulges cancel.
+    static constexpr bool kOuter[4][3] = {
+        {true, false, true}, {true, true, false}, {false, true, true}, {false, false, false}};
+    // Barycentric coordinates of the nodes in the parent.
+    static constexpr double kBary[6][3] = {{1, 0, 0},     {0, 1, 0},     {0, 0, 1},
+                                           {0.5, 0.5, 0}, {0, 0.5, 0.5}, {0.5, 0, 0.5}};
+
+    // The outline across the triangle: one osculating circle (or straight edge) serves the
+    // whole triangle unless it spans a wide angle seen from the disc's centre.
+    double cx = 0, cy = 0, spread = 0;
+    for (const Point2& p : tri.p) cx += p.x / 6, cy += p.y / 6;
+    for (const Point2& p : tri.p) spread = std::max(spread, std::hypot(p.x - cx, p.y - cy));
+    const bool wide = !outline.IsCircle() && std::hypot(cx, cy) < 3 * spread;
+    const SkyOutline::LocalEdge edge = outline.Local(wide ? 0 : std::atan2(cy, cx));
+    const bool circle = outline.IsCircle();
+
+    for (int ci = 0; ci < 4; ++ci) {
+        const int* idx = kChild[ci];
+        Child c;
+        bool in = true, out = true;
+        for (int k = 0; k < 3; ++k) {
+            c.p[k] = tri.p[idx[k]];
+            c.mu[k] = tri.mu[idx[k]];
+            in = in && tri.gap[idx[k]] < -margin;
+            out = out && tri.gap[idx[k]] > margin;
+        }
+        const bool touches = !(in || out) || wide;
+        Affine2 lin;
+        if (!AffineThrough(c.p[0], c.p[1], c.p[2], c.mu[0], c.mu[1], c.mu[2], lin)) continue;
+        SkyPolygon corners, window;
+        for (int k = 0; k < 3; ++k) corners.push(c.p[k]);
+        ClipToPositive(corners, lin, window);
+        if (window.size() < 3) continue;
+        ReverseIfClockwise(window);
+        const Moments2 whole = PolygonMoments(window);
+        Moments2 part{};
+        if (in && !wide) {
+            part = whole;
+        } else if (touches) {
+            if (wide) {
+                part = WedgeMoments(window, outline);
+            } else if (!circle && edge.straight) {
+                SkyPolygon halfPlane;
+                const Affine2 inside{-(edge.normal.x * edge.point.x + edge.normal.y * edge.point.y),
+                                     edge.normal.x, edge.normal.y};
+                ClipToPositive(window, inside, halfPlane);
+                part = PolygonMoments(halfPlane);
+            } else {
+                part = PolygonInDisc(window, edge.centre, edge.radius);
+                if (!edge.inside)
+                    for (int k = 0; k < 6; ++k) part[k] = whole[k] - part[k];
+            }
+        }
+        const bool bulges = curved && !wide;
+        if (bulges) {
+            for (int e = 0; e < 3; ++e) {
+                if (!kOuter[ci][e]) continue;
+                const double* a = kBary[idx[e]];
+                const double* b = kBary[idx[(e + 1) % 3]];
+                const Point2 mid =
+                    PatchPoint(tri, 0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1]), 0.5 * (a[2] + b[2]));
+                const Point2 pa = c.p[e], pb = c.p[(e + 1) % 3];
+                c.bulge[e] = {mid.x - 0.5 * (pa.x + pb.x), mid.y - 0.5 * (pa.y + pb.y)};
+            }
+        }
+        double lo = 1, hi = 0;
+        for (double m : c.mu) lo = std::min(lo, m), hi = std::max(hi, m);
+        const bool ccw = (c.p[1].x - c.p[0].x) * (c.p[2].y - c.p[0].y) -
+                             (c.p[1].y - c.p[0].y) * (c.p[2].x - c.p[0].x) >
+                         0;
+        for (std::size_t b = 0; b < laws.size(); ++b) {
+            const auto q = QuadraticLaw(*laws[b], lo, hi);
+            double w = IntegrateQuadratic(whole, lin, q[0], q[1], q[2]);
+            double h = in ? w : touches ? IntegrateQuadratic(part, lin, q[0], q[1], q[2]) : 0.0;
+            if (bulges) {
+                for (int e = 0; e < 3; ++e) {
+                    if (!kOuter[ci][e]) continue;
+                    Point2 a = c.p[e], z = c.p[(e + 1) % 3];
+                    if (!ccw) std::swap(a, z);
+                    double covered = 0;
+                    EdgeBulgeLight(a, z, c.bulge[e], lin, q, edge, circle, touches, w, covered);
+                    h += in ? 0 : covered;
+                    if (in) h = w;
+                }
+            }
+            total[b] += w;
+            hidden[b] += h;
+        }
+    }
+}
+
+}  // namespace vp::flux

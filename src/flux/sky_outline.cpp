@@ -1,0 +1,194 @@
+#include "flux/sky_outline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace vp::flux {
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// The largest projected distance from the centre of the lobe's section by the half-plane of
+// the line of sight and the sky direction e: b(theta) = extent(d) sin theta, with d = cos theta
+// w + sin theta e. theta holds the guess on entry and the maximum's place on return.
+double SectionExtent(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess) {
+    auto b = [&](double th) {
+        const Vec3 d = std::cos(th) * w + std::sin(th) * e;
+        const double r = LobeExtent(lobe, d, extentGuess);
+        extentGuess = r;
+        return r * std::sin(th);
+    };
+    double h = 0.02;
+    double x1 = theta, f1 = b(x1);
+    double x0 = x1 - h, f0 = b(x0);
+    double x2 = x1 + h, f2 = b(x2);
+    // Walk uphill until the middle point is the highest.
+    for (int pass = 0; pass < 60 && !(f1 >= f0 && f1 >= f2); ++pass) {
+        if (f0 > f2) {
+            x2 = x1, f2 = f1, x1 = x0, f1 = f0;
+            h *= 1.6;
+            x0 = std::max(x1 - h, 1e-6), f0 = b(x0);
+        } else {
+            x0 = x1, f0 = f1, x1 = x2, f1 = f2;
+            h *= 1.6;
+            x2 = std::min(x1 + h, std::numbers::pi - 1e-6), f2 = b(x2);
+        }
+    }
+    double best = f1, bestX = x1;
+    // Parabolic steps inside the bracket; a kink (the end of an open lobe) is met by the
+    // bracket's shrinking sides.
+    for (int pass = 0; pass < 40; ++pass) {
+        const double d10 = x1 - x0, d12 = x1 - x2;
+        const double num = d10 * d10 * (f1 - f2) - d12 * d12 * (f1 - f0);
+        const double den = d10 * (f1 - f2) - d12 * (f1 - f0);
+        double x = den != 0 ? x1 - 0.5 * num / den : 0.5 * (x0 + x1);
+        if (!(x > x0 && x < x2) || std::fabs(x - x1) < 1e-12) {
+            // Golden step into the larger side.
+            x = (x2 - x1 > x1 - x0) ? x1 + 0.381966 * (x2 - x1) : x1 - 0.381966 * (x1 - x0);
+        }
+        const double f = b(x);
+        if (f > best) best = f, bestX = x;
+        if (f >= f1) {
+            if (x > x1)
+                x0 = x1, f0 = f1;
+            else
+                x2 = x1, f2 = f1;
+            x1 = x, f1 = f;
+        } else {
+            if (x > x1)
+                x2 = x, f2 = f;
+            else
+                x0 = x, f0 = f;
+        }
+        if (x2 - x0 < 2e-5) break;
+    }
+    theta = bestX;
+    return best;
+}
+
+}  // namespace
+
+void SkyOutline::SetCircle(double r) {
+    circle_ = true;
+    radius_ = r;
+    minRadius_ = maxRadius_ = r;
+    fullTurn_ = true;
+}
+
+void SkyOutline::SetLobe(const Lobe& lobe, double extentGuess, Vec3 w, Vec3 e1, Vec3 e2,
+                         double psiLow, double psiHigh, double step) {
+    if (lobe.kind == Lobe::Kind::Sphere) {
+        SetCircle(lobe.radius);
+        return;
+    }
+    circle_ = false;
+    fullTurn_ = psiHigh - psiLow >= kTwoPi - 1e-12;
+    if (fullTurn_) psiHigh = psiLow + kTwoPi;
+    int n = std::max(4, static_cast<int>(std::ceil((psiHigh - psiLow) / step)));
+    dpsi_ = (psiHigh - psiLow) / n;
+    psi0_ = psiLow;
+    // A full turn needs n samples; an arc, both ends and one more on each side for the
+    // interpolation.
+    const int first = fullTurn_ ? 0 : -1, last = fullTurn_ ? n - 1 : n + 1;
+    table_.assign(last - first + 1, 0);
+    double theta = std::numbers::pi / 2;
+    minRadius_ = 1e300, maxRadius_ = 0;
+    for (int k = first; k <= last; ++k) {
+        const double psi = psi0_ + k * dpsi_;
+        const Vec3 e = std::cos(psi) * e1 + std::sin(psi) * e2;
+        const double r = SectionExtent(lobe, w, e, theta, extentGuess);
+        table_[k - first] = r;
+        minRadius_ = std::min(minRadius_, r);
+        maxRadius_ = std::max(maxRadius_, r);
+    }
+    if (!fullTurn_) psi0_ -= dpsi_;
+}
+
+double SkyOutline::Radius(double psi) const {
+    if (circle_) return radius_;
+    const int n = static_cast<int>(table_.size());
+    double u = (psi - psi0_) / dpsi_;
+    if (fullTurn_) {
+        u -= n * std::floor(u / n);
+    } else {
+        // Angles are given within the arc, possibly a turn away.
+        const double turn = kTwoPi / dpsi_;
+        while (u < 0) u += turn;
+        while (u > n - 1 && u - turn >= 0) u -= turn;
+        u = std::clamp(u, 0.0, n - 1.0);
+    }
+    int i = static_cast<int>(std::floor(u));
+    double f = u - i;
+    auto at = [&](int k) {
+        if (fullTurn_) return table_[((k % n) + n) % n];
+        return table_[std::clamp(k, 0, n - 1)];
+    };
+    if (!fullTurn_ && i >= n - 1) i = n - 2, f = 1;
+    // Catmull-Rom through the neighbouring samples.
+    const double p0 = at(i - 1), p1 = at(i), p2 = at(i + 1), p3 = at(i + 2);
+    return p1 + 0.5 * f *
+                    (p2 - p0 + f * (2 * p0 - 5 * p1 + 4 * p2 - p3 + f * (3 * (p1 - p2) + p3 - p0)));
+}
+
+void SkyOutline::Derivatives(double psi, double& r, double& r1, double& r2) const {
+    const double h = 0.5 * dpsi_;
+    const double a = Radius(psi - h), b = Radius(psi), c = Radius(psi + h);
+    r = b;
+    r1 = (c - a) / (2 * h);
+    r2 = (c - 2 * b + a) / (h * h);
+}
+
+SkyOutline::LocalEdge SkyOutline::Local(double psi) const {
+    LocalEdge e;
+    if (circle_) {
+        e.centre = {0, 0};
+        e.radius = radius_;
+        return e;
+    }
+    double r, r1, r2;
+    Derivatives(psi, r, r1, r2);
+    const double c = std::cos(psi), s = std::sin(psi);
+    e.point = {r * c, r * s};
+    const Point2 tangent{r1 * c - r * s, r1 * s + r * c};
+    const double len = std::hypot(tangent.x, tangent.y);
+    e.normal = {-tangent.y / len, tangent.x / len};  // left of a counter-clockwise edge: inward
+    const double kappa = (r * r + 2 * r1 * r1 - r * r2) / (len * len * len);
+    if (std::fabs(kappa) * r < 1e-6) {
+        e.straight = true;
+        return e;
+    }
+    e.radius = 1 / std::fabs(kappa);
+    e.inside = kappa > 0;
+    const double toward = kappa > 0 ? e.radius : -e.radius;
+    e.centre = {e.point.x + toward * e.normal.x, e.point.y + toward * e.normal.y};
+    return e;
+}
+
+void SkyOutline::Wedge(double psiA, double psiB, double step, SkyPolygon& out) const {
+    out.clear();
+    out.push({0, 0});
+    const int n = std::max(1, static_cast<int>(std::ceil((psiB - psiA) / step)));
+    const double d = (psiB - psiA) / n;
+    // Vertices pushed out so that each thin triangle has the area of the sector it stands for.
+    const double grow = d > 1e-9 ? std::sqrt(d / std::sin(d)) : 1.0;
+    for (int k = 0; k <= n; ++k) {
+        const double psi = psiA + k * d;
+        const double r = Radius(psi) * grow;
+        out.push({r * std::cos(psi), r * std::sin(psi)});
+    }
+}
+
+void SkyOutline::Whole(double step, SkyPolygon& out) const {
+    out.clear();
+    const int n = std::max(8, static_cast<int>(std::ceil(kTwoPi / step)));
+    const double d = kTwoPi / n;
+    const double grow = std::sqrt(d / std::sin(d));
+    for (int k = 0; k < n; ++k) {
+        const double psi = k * d;
+        const double r = Radius(psi) * grow;
+        out.push({r * std::cos(psi), r * std::sin(psi)});
+    }
+}
+
+}  // namespace vp::flux
