@@ -5,6 +5,7 @@
 #include <map>
 #include <numbers>
 #include <stdexcept>
+#include <thread>
 
 #include "core/number_text.h"
 #include "flux/roche_geometry.h"
@@ -100,7 +101,7 @@ double SurfaceTemperature(const BinaryParameters& p, const SystemFacts& facts, i
 
 LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector<BandSetup> bands,
                                  EngineOptions options)
-    : p_(parameters), bands_(std::move(bands)) {
+    : p_(parameters), bands_(std::move(bands)), options_(options) {
     const BinaryParameters& p = p_;
     Require(std::isfinite(p.q) && p.q > 0, "the mass ratio must be a positive number");
     Require(std::isfinite(p.incl) && p.incl >= 0 && p.incl <= 180,
@@ -114,6 +115,7 @@ LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector
             "the rotation period must be positive");
     Require(!bands_.empty(), "no band was asked for");
     Require(options.rings >= 4 && options.rings <= 400, "the mesh needs 4 to 400 rings");
+    Require(options.threads >= 0 && options.threads <= 256, "threads must lie in 0 .. 256");
 
     const double incl = p.incl * kPi / 180;
     sinIncl_ = std::sin(incl);
@@ -175,23 +177,47 @@ Vec3 LightCurveModel::ViewDirection(double phase) const {
 
 std::vector<std::vector<double>> LightCurveModel::Fluxes(std::span<const double> phases) const {
     const std::size_t nb = bands_.size();
-    std::vector<std::vector<double>> out(nb, std::vector<double>(phases.size(), 0.0));
     // The shapes and their brightness are mirror-symmetric about the plane through the line of
     // centres and the orbital axis, so phases phi and -phi give the same light: each distinct
     // phase folded into [0, 0.5] is computed once.
-    std::map<double, std::vector<double>> done;
-    FluxModel::Workspace work;
-    std::vector<double> f(nb);
+    std::vector<double> folded(phases.size());
     for (std::size_t i = 0; i < phases.size(); ++i) {
-        double folded = phases[i] - std::floor(phases[i]);
-        if (folded > 0.5) folded = 1 - folded;
-        folded = std::round(folded * 1e12) / 1e12;
-        auto it = done.find(folded);
-        if (it == done.end()) {
-            model_->Flux(ViewDirection(folded), f, work);
-            it = done.emplace(folded, f).first;
+        Require(std::isfinite(phases[i]), "a phase is not a finite number");
+        double f = phases[i] - std::floor(phases[i]);
+        if (f > 0.5) f = 1 - f;
+        folded[i] = std::round(f * 1e12) / 1e12;
+    }
+    std::vector<double> distinct = folded;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+
+    std::vector<double> light(distinct.size() * nb, 0.0);
+    auto work = [&](std::size_t first, std::size_t stride) {
+        FluxModel::Workspace space;
+        std::vector<double> f(nb);
+        for (std::size_t k = first; k < distinct.size(); k += stride) {
+            model_->Flux(ViewDirection(distinct[k]), f, space);
+            std::copy(f.begin(), f.end(), light.begin() + k * nb);
         }
-        for (std::size_t b = 0; b < nb; ++b) out[b][i] = it->second[b];
+    };
+    std::size_t threads = options_.threads == 0 ? std::thread::hardware_concurrency()
+                                                : static_cast<std::size_t>(options_.threads);
+    threads = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(1, distinct.size() / 16));
+    if (threads == 1) {
+        work(0, 1);
+    } else {
+        // Interleaved, so that every thread gets its share of the costly eclipses.
+        std::vector<std::thread> pool;
+        for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work, t, threads);
+        work(0, threads);
+        for (std::thread& th : pool) th.join();
+    }
+
+    std::vector<std::vector<double>> out(nb, std::vector<double>(phases.size(), 0.0));
+    for (std::size_t i = 0; i < phases.size(); ++i) {
+        const std::size_t k =
+            std::lower_bound(distinct.begin(), distinct.end(), folded[i]) - distinct.begin();
+        for (std::size_t b = 0; b < nb; ++b) out[b][i] = light[k * nb + b];
     }
     return out;
 }

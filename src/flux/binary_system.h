@@ -39,7 +39,8 @@ struct BandSetup {
 };
 
 struct EngineOptions {
-    int rings = 24;  // rings of mesh vertices from a star's front to its back pole
+    int rings = 20;   // rings of mesh vertices from a star's front to its back pole
+    int threads = 1;  // threads for a light curve; 0: one per processor core
 };
 
 // The model values of the system, as the window's lists show them.
@@ -72,6 +73,7 @@ class LightCurveModel {
   private:
     BinaryParameters p_;
     std::vector<BandSetup> bands_;
+    EngineOptions options_;
     SystemFacts facts_;
     std::optional<FluxModel> model_;
     double sinIncl_ = 1, cosIncl_ = 0;

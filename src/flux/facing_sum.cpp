@@ -10,11 +10,24 @@ namespace vp::flux {
 #endif
 
 VANDREL_VECTOR_CLONES
+void CosinesTowards(std::size_t nodes, const double* nx, const double* ny, const double* nz,
+                    double wx, double wy, double wz, double* mu, double* facing) {
+    for (std::size_t i = 0; i < nodes; ++i) {
+        const double m = nx[i] * wx + ny[i] * wy + nz[i] * wz;
+        mu[i] = m;
+        facing[i] = m > 0 ? 1.0 : 0.0;
+    }
+}
+
+VANDREL_VECTOR_CLONES
 void FacingTriangles(std::size_t triangles, const std::int32_t* corner0,
                      const std::int32_t* corner1, const std::int32_t* corner2, const double* facing,
-                     double* weight) {
-    for (std::size_t t = 0; t < triangles; ++t)
-        weight[t] = facing[corner0[t]] * facing[corner1[t]] * facing[corner2[t]];
+                     double* weight, std::uint8_t* state) {
+    for (std::size_t t = 0; t < triangles; ++t) {
+        const double seen = facing[corner0[t]] + facing[corner1[t]] + facing[corner2[t]];
+        weight[t] = seen == 3 ? 1.0 : 0.0;
+        state[t] = seen == 3 ? kFacing : seen == 0 ? kUnseen : kAcrossHorizon;
+    }
 }
 
 VANDREL_VECTOR_CLONES
@@ -23,8 +36,19 @@ void SumWeightedMoments(std::size_t triangles, const double* weight, const doubl
     for (int c = 0; c < components; ++c) {
         const double* m = moments + c * triangles;
         double s = 0;
+#pragma omp simd reduction(+ : s)
         for (std::size_t t = 0; t < triangles; ++t) s += weight[t] * m[t];
         sums[c] = s;
+    }
+}
+
+VANDREL_VECTOR_CLONES
+void ProjectOnSky(std::size_t nodes, const double* px, const double* py, const double* pz,
+                  Vec3 origin, Vec3 e1, Vec3 e2, double* x, double* y) {
+    for (std::size_t i = 0; i < nodes; ++i) {
+        const double dx = px[i] - origin.x, dy = py[i] - origin.y, dz = pz[i] - origin.z;
+        x[i] = dx * e1.x + dy * e1.y + dz * e1.z;
+        y[i] = dx * e2.x + dy * e2.y + dz * e2.z;
     }
 }
 

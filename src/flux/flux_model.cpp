@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <stdexcept>
+#include <string>
 
 #include "flux/facing_sum.h"
 #include "flux/hidden_share.h"
@@ -58,18 +60,11 @@ std::array<double, 4> HorizonMeans(const LobeMesh& m, std::size_t t,
     const auto& tri = m.triangles[t];
     const std::int32_t node[6] = {tri.v[0], tri.v[1], tri.v[2], tri.m[0], tri.m[1], tri.m[2]};
     std::array<double, 4> sum{};
-    double areaSum = 0;
-    std::array<double, 4> weighted{};
-    for (const auto& c : kChild) {
-        const Vec3 a = m.position[node[c[0]]], b = m.position[node[c[1]]],
-                   d = m.position[node[c[2]]];
-        const double area = Norm(Cross(b - a, d - a));
+    for (int h = 0; h < 4; ++h) {
+        const auto& c = kChild[h];
         const auto part = PositivePartMeans(mu[node[c[0]]], mu[node[c[1]]], mu[node[c[2]]]);
-        for (int k = 0; k < 4; ++k) weighted[k] += area * part[k];
-        areaSum += area;
+        for (int k = 0; k < 4; ++k) sum[k] += m.halfShare[t][h] * part[k];
     }
-    if (areaSum > 0)
-        for (int k = 0; k < 4; ++k) sum[k] = weighted[k] / areaSum;
     return sum;
 }
 
@@ -100,6 +95,8 @@ double FanIntegral(const SkyPolygon& poly, G g) {
 
 FluxModel::FluxModel(std::vector<LobeMesh> lobes, std::vector<BandLight> bands)
     : lobes_(std::move(lobes)), bands_(std::move(bands)) {
+    if (bands_.size() > kMaxBands)
+        throw std::invalid_argument("at most " + std::to_string(kMaxBands) + " bands at once");
     for (const auto& band : bands_)
         for (const auto& law : band.law)
             if (law.law == LimbDarkening::Law::Quadratic) polyDegree_ = 2;
@@ -151,55 +148,54 @@ double FluxModel::Brightness(std::size_t b, std::size_t l, std::size_t t) const 
 
 void FluxModel::Flux(Vec3 w, std::span<double> out, Workspace& work) const {
     std::fill(out.begin(), out.end(), 0.0);
-    work.mu.resize(lobes_.size());
-    for (std::size_t l = 0; l < lobes_.size(); ++l) LobeFlux(l, w, out, work);
-    if (lobes_.size() != 2) return;
-    // The nearer lobe is the one whose centre lies further towards the observer.
-    const std::size_t front = Dot(lobes_[1].lobe.centre - lobes_[0].lobe.centre, w) > 0 ? 1 : 0;
-    const std::size_t back = 1 - front;
-    const Vec3 apart = lobes_[back].lobe.centre - lobes_[front].lobe.centre;
-    const Vec3 across = apart - Dot(apart, w) * w;
-    if (Norm(across) >= lobes_[front].boundRadius + lobes_[back].boundRadius) return;
-    EclipseLoss(back, front, w, out, work);
-}
-
-namespace {
-
-// The light of a law that is a polynomial in mu, from a triangle's moments (component-major
-// with nt triangles): B (c0 <n.w> + c1 <(n.w)^2> + c2 <(n.w)^3>).
-double PolynomialLight(const double* moments, std::size_t nt, std::size_t t,
-                       const DirectionPowers& P, const std::array<double, 3>& c, int degree) {
-    double s1 = 0, s2 = 0, s3 = 0;
-    for (int i = 0; i < 3; ++i) s1 += moments[i * nt + t] * P.p1[i];
-    for (int i = 0; i < 6; ++i) s2 += moments[(3 + i) * nt + t] * P.p2[i];
-    if (degree > 1)
-        for (int i = 0; i < 10; ++i) s3 += moments[(9 + i) * nt + t] * P.p3[i];
-    return c[0] * s1 + c[1] * s2 + c[2] * s3;
-}
-
-}  // namespace
-
-void FluxModel::LobeFlux(std::size_t l, Vec3 w, std::span<double> out, Workspace& work) const {
-    const LobeMesh& m = lobes_[l];
-    std::vector<double>& mu = work.mu[l];
-    const std::size_t nodes = m.normal.size();
-    mu.resize(nodes);
-    for (std::size_t i = 0; i < nodes; ++i) mu[i] = Dot(m.normal[i], w);
-
     const DirectionPowers P = Powers(w);
+    const std::size_t count = lobes_.size();
+    work.mu.resize(count);
+    work.state.resize(count);
+    work.weight.resize(count);
+    for (std::size_t l = 0; l < count; ++l) Face(l, w, work);
+    work.remaining.clear();
+    if (count == 2) {
+        // The nearer lobe is the one whose centre lies further towards the observer.
+        const std::size_t front = Dot(lobes_[1].lobe.centre - lobes_[0].lobe.centre, w) > 0;
+        const Vec3 apart = lobes_[1 - front].lobe.centre - lobes_[front].lobe.centre;
+        const Vec3 across = apart - Dot(apart, w) * w;
+        if (Norm(across) < lobes_[front].boundRadius + lobes_[1 - front].boundRadius)
+            Eclipse(1 - front, front, w, P, work);
+    }
+    for (std::size_t l = 0; l < count; ++l) LobeLight(l, w, P, out, work);
+    // What the partly hidden triangles of the farther lobe still show.
+    const std::size_t nb = bands_.size();
+    for (std::size_t i = 0; i < work.remaining.size(); ++i) out[i % nb] += work.remaining[i];
+}
+
+void FluxModel::Face(std::size_t l, Vec3 w, Workspace& work) const {
+    const LobeMesh& m = lobes_[l];
+    const std::size_t nodes = m.normal.size(), nt = m.triangles.size();
+    std::vector<double>& mu = work.mu[l];
+    mu.resize(nodes);
+    work.facing.resize(nodes);
+    CosinesTowards(nodes, m.normalAxis[0].data(), m.normalAxis[1].data(), m.normalAxis[2].data(),
+                   w.x, w.y, w.z, mu.data(), work.facing.data());
+    work.state[l].resize(nt);
+    work.weight[l].resize(nt);
+    FacingTriangles(nt, m.corner[0].data(), m.corner[1].data(), m.corner[2].data(),
+                    work.facing.data(), work.weight[l].data(), work.state[l].data());
+}
+
+void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::span<double> out,
+                          Workspace& work) const {
+    const LobeMesh& m = lobes_[l];
+    const std::vector<double>& mu = work.mu[l];
+    const std::vector<double>& weight = work.weight[l];
+    const std::vector<std::uint8_t>& state = work.state[l];
     const std::size_t nb = bands_.size();
     const std::size_t nt = m.triangles.size();
     // The fully visible triangles, summed over the mesh in one pass per moment component.
-    std::vector<double>& facing = work.facing;
-    facing.resize(nodes);
-    for (std::size_t i = 0; i < nodes; ++i) facing[i] = mu[i] > 0 ? 1.0 : 0.0;
     const int components = polyDegree_ > 1 ? LobeMesh::kMomentComponents : 9;
-    work.weight.resize(nt);
-    FacingTriangles(nt, m.corner[0].data(), m.corner[1].data(), m.corner[2].data(), facing.data(),
-                    work.weight.data());
     auto facingSums = [&](const std::vector<double>& moments) {
         std::array<double, LobeMesh::kMomentComponents> s{};
-        SumWeightedMoments(nt, work.weight.data(), moments.data(), components, s.data());
+        SumWeightedMoments(nt, weight.data(), moments.data(), components, s.data());
         double g1 = 0, g2 = 0, g3 = 0;
         for (int i = 0; i < 3; ++i) g1 += s[i] * P.p1[i];
         for (int i = 0; i < 6; ++i) g2 += s[3 + i] * P.p2[i];
@@ -227,8 +223,7 @@ void FluxModel::LobeFlux(std::size_t l, Vec3 w, std::span<double> out, Workspace
         // Other laws: the quadrature points of the fully visible triangles.
         double s = 0;
         for (std::size_t t = 0; t < nt; ++t) {
-            const auto& tri = m.triangles[t];
-            if (!(mu[tri.v[0]] > 0 && mu[tri.v[1]] > 0 && mu[tri.v[2]] > 0)) continue;
+            if (weight[t] == 0) continue;
             for (int k = 0; k < kQuadPoints; ++k) {
                 const std::size_t q = t * kQuadPoints + k;
                 const double cq = Dot(m.quadNormal[q], w);
@@ -238,19 +233,34 @@ void FluxModel::LobeFlux(std::size_t l, Vec3 w, std::span<double> out, Workspace
         }
         out[b] += s;
     }
-    // Triangles across the horizon.
-    std::array<double, 16> light{};
+    // Triangles across the horizon that nothing hides.
+    std::vector<double>& light = work.light;
+    light.resize(nb);
     for (std::size_t t = 0; t < nt; ++t) {
-        const auto& tri = m.triangles[t];
-        const int seen = (mu[tri.v[0]] > 0) + (mu[tri.v[1]] > 0) + (mu[tri.v[2]] > 0);
-        if (seen == 0 || seen == 3) continue;
-        TriangleLight(l, t, P, mu, std::span<double>(light.data(), nb));
+        if (state[t] != kAcrossHorizon) continue;
+        TriangleLight(l, t, P, mu, light);
         for (std::size_t b = 0; b < nb; ++b) out[b] += light[b];
     }
 }
 
+namespace {
+
+// The light of a law that is a polynomial in mu, from a triangle's moments (component-major
+// with nt triangles): B (c0 <n.w> + c1 <(n.w)^2> + c2 <(n.w)^3>).
+double PolynomialLight(const double* moments, std::size_t nt, std::size_t t,
+                       const DirectionPowers& P, const std::array<double, 3>& c, int degree) {
+    double s1 = 0, s2 = 0, s3 = 0;
+    for (int i = 0; i < 3; ++i) s1 += moments[i * nt + t] * P.p1[i];
+    for (int i = 0; i < 6; ++i) s2 += moments[(3 + i) * nt + t] * P.p2[i];
+    if (degree > 1)
+        for (int i = 0; i < 10; ++i) s3 += moments[(9 + i) * nt + t] * P.p3[i];
+    return c[0] * s1 + c[1] * s2 + c[2] * s3;
+}
+
+}  // namespace
+
 void FluxModel::TriangleLight(std::size_t l, std::size_t t, const DirectionPowers& P,
-                              const std::vector<double>& mu, std::span<double> out) const {
+                              const std::vector<double>& mu, std::vector<double>& out) const {
     const LobeMesh& m = lobes_[l];
     const auto& tri = m.triangles[t];
     const std::size_t nt = m.triangles.size();
@@ -283,29 +293,40 @@ void FluxModel::TriangleLight(std::size_t l, std::size_t t, const DirectionPower
             out[b] = m.area[t] * Brightness(b, l, t) *
                      (c[0] * means[1] + c[1] * means[2] + c[2] * means[3]);
         } else {
-            SkyPolygon ref, part;
-            ref.push({0, 0});
-            ref.push({1, 0});
-            ref.push({0, 1});
-            const Affine2 lin{m0, m1 - m0, m2 - m0};
-            ClipToPositive(ref, lin, part);
-            const double integral = FanIntegral(part, [&](Point2 p) {
-                const double c = std::max(lin(p), 0.0);
-                return law(c) * c;
-            });
-            out[b] = m.area[t] * Brightness(b, l, t) * 2 * integral;
+            // The same over the four halves for a law that is no polynomial.
+            static constexpr int kHalf[4][3] = {{0, 3, 5}, {3, 1, 4}, {5, 4, 2}, {3, 4, 5}};
+            const std::int32_t node[6] = {tri.v[0], tri.v[1], tri.v[2],
+                                          tri.m[0], tri.m[1], tri.m[2]};
+            double sum = 0;
+            for (int h = 0; h < 4; ++h) {
+                const double a = mu[node[kHalf[h][0]]], b1 = mu[node[kHalf[h][1]]],
+                             c = mu[node[kHalf[h][2]]];
+                SkyPolygon ref, part;
+                ref.push({0, 0});
+                ref.push({1, 0});
+                ref.push({0, 1});
+                const Affine2 lin{a, b1 - a, c - a};
+                ClipToPositive(ref, lin, part);
+                sum += m.halfShare[t][h] * 2 * FanIntegral(part, [&](Point2 p) {
+                           const double cosine = std::max(lin(p), 0.0);
+                           return law(cosine) * cosine;
+                       });
+            }
+            out[b] = m.area[t] * Brightness(b, l, t) * sum;
         }
     }
 }
 
-void FluxModel::EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::span<double> out,
-                            Workspace& work) const {
+void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const DirectionPowers& P,
+                        Workspace& work) const {
     const LobeMesh& fm = lobes_[front];
     const LobeMesh& bm = lobes_[back];
     const std::vector<double>& mu = work.mu[back];
+    std::vector<double>& weight = work.weight[back];
+    std::vector<std::uint8_t>& state = work.state[back];
     const std::size_t nb = bands_.size();
 
-    // Sky axes at right angles to the line of sight.
+    // Sky axes at right angles to the line of sight, about the front lobe's centre.
     Vec3 e1 = std::fabs(w.z) < 0.9 ? Cross({0, 0, 1}, w) : Cross({1, 0, 0}, w);
     e1 = Normalised(e1);
     const Vec3 e2 = Cross(w, e1);
@@ -335,20 +356,20 @@ void FluxModel::EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::sp
     const double half = 0.5 * maxEdge_[back];
     const double margin = half * half / (4 * std::max(rMin, 1e-6)) + 2 * maxSag_[back] + 1e-12;
 
-    // A node's distance outside the outline (negative inside), worked out when first needed.
+    // The back lobe's nodes on the sky.
     const std::size_t nodes = bm.position.size();
     work.skyX.resize(nodes);
     work.skyY.resize(nodes);
+    ProjectOnSky(nodes, bm.positionAxis[0].data(), bm.positionAxis[1].data(),
+                 bm.positionAxis[2].data(), origin, e1, e2, work.skyX.data(), work.skyY.data());
+    // A node's distance outside the outline (negative inside), worked out when first needed.
     work.gap.assign(nodes, std::numeric_limits<double>::quiet_NaN());
     const double outerSq = (rMax + margin) * (rMax + margin);
     const double innerSq = rMin > margin ? (rMin - margin) * (rMin - margin) : -1.0;
     auto gapOf = [&](std::int32_t i) {
         double& g = work.gap[i];
         if (!std::isnan(g)) return g;
-        const Vec3 p = bm.position[i] - origin;
-        const double x = Dot(p, e1), y = Dot(p, e2);
-        work.skyX[i] = x;
-        work.skyY[i] = y;
+        const double x = work.skyX[i], y = work.skyY[i];
         const double s2 = x * x + y * y;
         if (s2 > outerSq) {
             g = std::sqrt(s2) - rMax;
@@ -360,33 +381,31 @@ void FluxModel::EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::sp
         return g;
     };
     // A triangle whose corners all lie this far outside the largest radius is clear of the disc.
-    const double clearSq = (rMax + maxEdge_[back] + margin) * (rMax + maxEdge_[back] + margin);
+    const double clear = rMax + maxEdge_[back] + margin;
+    const double clearSq = clear * clear;
 
-    std::vector<double>& loss = work.loss;
-    loss.assign(nb, 0.0);
-    std::array<double, 16> light{}, hidden{}, total{};
-    std::array<const LimbDarkening*, 16> laws{};
+    std::array<const LimbDarkening*, kMaxBands> laws{};
     for (std::size_t b = 0; b < nb; ++b) laws[b] = &bands_[b].law[back];
-    const DirectionPowers P = Powers(w);
+    std::array<double, kMaxBands> hidden{}, total{};
+    std::vector<double>& light = work.light;
+    light.resize(nb);
+    work.remaining.clear();
     for (std::size_t t = 0; t < bm.triangles.size(); ++t) {
+        if (state[t] == kUnseen) continue;
         const auto& tri = bm.triangles[t];
-        if (!(mu[tri.v[0]] > 0 || mu[tri.v[1]] > 0 || mu[tri.v[2]] > 0)) continue;
-        bool clear = true;
-        for (int k = 0; k < 3 && clear; ++k) {
-            const Vec3 p = bm.position[tri.v[k]] - origin;
-            const double x = Dot(p, e1), y = Dot(p, e2);
-            clear = x * x + y * y > clearSq;
+        bool isClear = true;
+        for (int k = 0; k < 3 && isClear; ++k) {
+            const double x = work.skyX[tri.v[k]], y = work.skyY[tri.v[k]];
+            isClear = x * x + y * y > clearSq;
         }
-        if (clear) continue;
+        if (isClear) continue;
         const std::int32_t nodeOf[6] = {tri.v[0], tri.v[1], tri.v[2], tri.m[0], tri.m[1], tri.m[2]};
         bool allIn = true, allOut = true;
+        double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
         for (std::int32_t i : nodeOf) {
             const double g = gapOf(i);
             allIn = allIn && g < -margin;
             allOut = allOut && g > margin;
-        }
-        double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
-        for (std::int32_t i : nodeOf) {
             minX = std::min(minX, work.skyX[i]);
             maxX = std::max(maxX, work.skyX[i]);
             minY = std::min(minY, work.skyY[i]);
@@ -394,12 +413,12 @@ void FluxModel::EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::sp
         }
         const bool aroundCentre = minX <= 0 && maxX >= 0 && minY <= 0 && maxY >= 0;
         if (allOut && !aroundCentre) continue;
-        TriangleLight(back, t, P, mu, std::span<double>(light.data(), nb));
+        weight[t] = 0;
         if (allIn) {
-            for (std::size_t b = 0; b < nb; ++b) loss[b] += light[b];
+            state[t] = kHidden;
             continue;
         }
-        // Partly hidden: the hidden share of the triangle's light.
+        // Partly hidden: the hidden share of the triangle's light, in every band.
         SkyTriangle sky;
         for (int k = 0; k < 6; ++k) {
             sky.p[k] = {work.skyX[nodeOf[k]], work.skyY[nodeOf[k]]};
@@ -410,6 +429,7 @@ void FluxModel::EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::sp
         std::fill(total.begin(), total.begin() + nb, 0.0);
         AddHiddenShare(sky, outline, margin, std::span<const LimbDarkening* const>(laws.data(), nb),
                        std::span<double>(hidden.data(), nb), std::span<double>(total.data(), nb));
+        TriangleLight(back, t, P, mu, light);
         for (std::size_t b = 0; b < nb; ++b) {
             double share;
             if (total[b] > 0) {
@@ -419,10 +439,10 @@ void FluxModel::EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::sp
                 for (int k = 0; k < 3; ++k) in += work.gap[nodeOf[k]] < 0;
                 share = in / 3.0;
             }
-            loss[b] += light[b] * share;
+            work.remaining.push_back(light[b] * (1 - share));
         }
+        state[t] = kHidden;  // its light is added with the partial ones
     }
-    for (std::size_t b = 0; b < nb; ++b) out[b] -= loss[b];
 }
 
 }  // namespace vp::flux

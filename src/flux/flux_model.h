@@ -47,10 +47,15 @@ class FluxModel {
     // Working memory of one direction at a time; one per thread.
     struct Workspace {
         std::vector<std::vector<double>> mu;  // per lobe and node: the cosine towards the observer
-        std::vector<double> facing;           // per node of the current lobe: 1 if mu > 0
-        std::vector<double> weight;           // per triangle: 1 if its corners all face us
+        std::vector<double> facing;           // per node of a lobe: 1 if mu > 0
+        // Per lobe and triangle: 1 for a fully visible triangle summed by its moments, else 0;
+        // and its state (how many corners face the observer, or hidden).
+        std::vector<std::vector<double>> weight;
+        std::vector<std::vector<std::uint8_t>> state;
         std::vector<double> skyX, skyY, gap;  // the farther lobe's nodes on the sky
-        std::vector<double> loss;
+        // The light the farther lobe's partly hidden triangles still show, band after band.
+        std::vector<double> remaining;
+        std::vector<double> light;
         SkyOutline outline;
     };
 
@@ -58,13 +63,20 @@ class FluxModel {
     // brightness times area (separation squared).
     void Flux(Vec3 w, std::span<double> out, Workspace& work) const;
 
+    static constexpr std::size_t kMaxBands = 64;
+
   private:
-    void LobeFlux(std::size_t l, Vec3 w, std::span<double> out, Workspace& work) const;
-    void EclipseLoss(std::size_t back, std::size_t front, Vec3 w, std::span<double> out,
-                     Workspace& work) const;
+    // mu, the visible triangles and those across the horizon of lobe l.
+    void Face(std::size_t l, Vec3 w, Workspace& work) const;
+    // Marks the triangles of the back lobe the front lobe's disc hides, wholly or in part.
+    void Eclipse(std::size_t back, std::size_t front, Vec3 w, const DirectionPowers& P,
+                 Workspace& work) const;
+    // Adds the light of lobe l's visible triangles and of those across its horizon.
+    void LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::span<double> out,
+                   Workspace& work) const;
     // The light of triangle t of lobe l in every band as if nothing hid it.
     void TriangleLight(std::size_t l, std::size_t t, const DirectionPowers& P,
-                       const std::vector<double>& mu, std::span<double> out) const;
+                       const std::vector<double>& mu, std::vector<double>& out) const;
     double Brightness(std::size_t b, std::size_t l, std::size_t t) const;
 
     std::vector<LobeMesh> lobes_;

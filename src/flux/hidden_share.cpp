@@ -42,14 +42,6 @@ std::array<double, 3> QuadraticLaw(const LimbDarkening& law, double lo, double h
     return {b - c1 * m + c2 * m * m, c1 - 2 * c2 * m, c2};
 }
 
-// A child triangle on the sky: its corners, mu at each, and how far each edge's middle on the
-// curved patch lies from the straight edge's middle.
-struct Child {
-    Point2 p[3];
-    double mu[3];
-    Point2 bulge[3]{};  // edges 0-1, 1-2, 2-0
-};
-
 // How the disc (or the outline near it) covers a straight piece a + t (b - a), 0 <= t <= 1:
 // the intervals of t that lie inside it.
 int CoveredIntervals(Point2 a, Point2 b, const SkyOutline::LocalEdge& edge, bool circle,
@@ -150,16 +142,31 @@ Moments2 WedgeMoments(const SkyPolygon& window, const SkyOutline& outline) {
 void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double margin,
                     std::span<const LimbDarkening* const> laws, std::span<double> hidden,
                     std::span<double> total) {
-    // A patch facing the observer everywhere is taken as curved (the flat halves plus the
-    // bulges of its edges); one across the horizon as its flat halves.
-    bool curved = true;
-    for (double m : tri.mu) curved = curved && m > 0;
-    // Children: the four halves of the triangle between its corners and edge nodes.
-    static constexpr int kChild[4][3] = {{0, 3, 5}, {3, 1, 4}, {5, 4, 2}, {3, 4, 5}};
-    // Whether each child edge (0-1, 1-2, 2-0) lies on the parent's border; inner edges are
-    // shared by two children and their bulges cancel.
-    static constexpr bool kOuter[4][3] = {
-        {true, false, true}, {true, true, false}, {false, true, true}, {false, false, false}};
+    // A patch is taken as flat pieces plus the bulges of their edges: near the limb as its four
+    // halves (corners and edge nodes), elsewhere whole, as the hexagon through its six nodes;
+    // between, both are blended, and the bulges fade out towards the horizon, so that nothing
+    // jumps as a triangle turns.
+    double lowest = 1;
+    for (double m : tri.mu) lowest = std::min(lowest, m);
+    auto smooth = [](double x, double a, double b) {
+        const double t = std::clamp((x - a) / (b - a), 0.0, 1.0);
+        return t * t * (3 - 2 * t);
+    };
+    const double wholeWeight = smooth(lowest, 0.2, 0.4);
+    const double bulgeScale = smooth(lowest, 0.0, 0.1);
+    struct Piece {
+        int count;
+        int node[6];
+        bool outer[6];  // the edge from corner k to k + 1 lies on the patch's border
+        int muFrom[3];  // the nodes mu is taken linear through
+    };
+    static constexpr Piece kPieces[5] = {
+        {3, {0, 3, 5}, {true, false, true}, {0, 3, 5}},
+        {3, {3, 1, 4}, {true, true, false}, {3, 1, 4}},
+        {3, {5, 4, 2}, {false, true, true}, {5, 4, 2}},
+        {3, {3, 4, 5}, {false, false, false}, {3, 4, 5}},
+        {6, {0, 3, 1, 4, 2, 5}, {true, true, true, true, true, true}, {0, 1, 2}},
+    };
     // Barycentric coordinates of the nodes in the parent.
     static constexpr double kBary[6][3] = {{1, 0, 0},     {0, 1, 0},     {0, 0, 1},
                                            {0.5, 0.5, 0}, {0, 0.5, 0.5}, {0.5, 0, 0.5}};
@@ -173,21 +180,25 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
     const SkyOutline::LocalEdge edge = outline.Local(wide ? 0 : std::atan2(cy, cx));
     const bool circle = outline.IsCircle();
 
-    for (int ci = 0; ci < 4; ++ci) {
-        const int* idx = kChild[ci];
-        Child c;
-        bool in = true, out = true;
-        for (int k = 0; k < 3; ++k) {
-            c.p[k] = tri.p[idx[k]];
-            c.mu[k] = tri.mu[idx[k]];
-            in = in && tri.gap[idx[k]] < -margin;
-            out = out && tri.gap[idx[k]] > margin;
+    const int first = wholeWeight == 1 ? 4 : 0;
+    const int last = wholeWeight == 0 ? 3 : 4;
+    for (int pi = first; pi <= last; ++pi) {
+        const Piece& piece = kPieces[pi];
+        const double weight = pi == 4 ? wholeWeight : 1 - wholeWeight;
+        bool in = pi != 4, out = pi != 4;  // the whole patch is partly hidden
+        for (int k = 0; k < piece.count && (in || out); ++k) {
+            in = in && tri.gap[piece.node[k]] < -margin;
+            out = out && tri.gap[piece.node[k]] > margin;
         }
         const bool touches = !(in || out) || wide;
+        const int* f = piece.muFrom;
         Affine2 lin;
-        if (!AffineThrough(c.p[0], c.p[1], c.p[2], c.mu[0], c.mu[1], c.mu[2], lin)) continue;
+        if (!AffineThrough(tri.p[f[0]], tri.p[f[1]], tri.p[f[2]], tri.mu[f[0]], tri.mu[f[1]],
+                           tri.mu[f[2]], lin))
+            continue;
         SkyPolygon corners, window;
-        for (int k = 0; k < 3; ++k) corners.push(c.p[k]);
+        for (int k = 0; k < piece.count; ++k) corners.push(tri.p[piece.node[k]]);
+        const bool ccw = SignedArea(corners) > 0;
         ClipToPositive(corners, lin, window);
         if (window.size() < 3) continue;
         ReverseIfClockwise(window);
@@ -210,40 +221,39 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
                     for (int k = 0; k < 6; ++k) part[k] = whole[k] - part[k];
             }
         }
-        const bool bulges = curved && !wide;
-        if (bulges) {
-            for (int e = 0; e < 3; ++e) {
-                if (!kOuter[ci][e]) continue;
-                const double* a = kBary[idx[e]];
-                const double* b = kBary[idx[(e + 1) % 3]];
-                const Point2 mid =
-                    PatchPoint(tri, 0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1]), 0.5 * (a[2] + b[2]));
-                const Point2 pa = c.p[e], pb = c.p[(e + 1) % 3];
-                c.bulge[e] = {mid.x - 0.5 * (pa.x + pb.x), mid.y - 0.5 * (pa.y + pb.y)};
-            }
+        // How far the curved patch's border bulges from each straight edge, at its middle.
+        Point2 bulge[6];
+        const bool bulges = bulgeScale > 0 && !wide;
+        for (int e = 0; bulges && e < piece.count; ++e) {
+            if (!piece.outer[e]) continue;
+            const int na = piece.node[e], nb = piece.node[(e + 1) % piece.count];
+            const double* a = kBary[na];
+            const double* b = kBary[nb];
+            const Point2 mid =
+                PatchPoint(tri, 0.5 * (a[0] + b[0]), 0.5 * (a[1] + b[1]), 0.5 * (a[2] + b[2]));
+            bulge[e] = {mid.x - 0.5 * (tri.p[na].x + tri.p[nb].x),
+                        mid.y - 0.5 * (tri.p[na].y + tri.p[nb].y)};
         }
         double lo = 1, hi = 0;
-        for (double m : c.mu) lo = std::min(lo, m), hi = std::max(hi, m);
-        const bool ccw = (c.p[1].x - c.p[0].x) * (c.p[2].y - c.p[0].y) -
-                             (c.p[1].y - c.p[0].y) * (c.p[2].x - c.p[0].x) >
-                         0;
+        for (int k = 0; k < piece.count; ++k) {
+            lo = std::min(lo, tri.mu[piece.node[k]]);
+            hi = std::max(hi, tri.mu[piece.node[k]]);
+        }
         for (std::size_t b = 0; b < laws.size(); ++b) {
             const auto q = QuadraticLaw(*laws[b], lo, hi);
             double w = IntegrateQuadratic(whole, lin, q[0], q[1], q[2]);
             double h = in ? w : touches ? IntegrateQuadratic(part, lin, q[0], q[1], q[2]) : 0.0;
-            if (bulges) {
-                for (int e = 0; e < 3; ++e) {
-                    if (!kOuter[ci][e]) continue;
-                    Point2 a = c.p[e], z = c.p[(e + 1) % 3];
-                    if (!ccw) std::swap(a, z);
-                    double covered = 0;
-                    EdgeBulgeLight(a, z, c.bulge[e], lin, q, edge, circle, touches, w, covered);
-                    h += in ? 0 : covered;
-                    if (in) h = w;
-                }
+            for (int e = 0; bulges && e < piece.count; ++e) {
+                if (!piece.outer[e]) continue;
+                Point2 a = tri.p[piece.node[e]], z = tri.p[piece.node[(e + 1) % piece.count]];
+                if (!ccw) std::swap(a, z);
+                double covered = 0, edgeWhole = 0;
+                EdgeBulgeLight(a, z, bulge[e], lin, q, edge, circle, touches, edgeWhole, covered);
+                w += bulgeScale * edgeWhole;
+                h += in ? bulgeScale * edgeWhole : bulgeScale * covered;
             }
-            total[b] += w;
-            hidden[b] += h;
+            total[b] += weight * w;
+            hidden[b] += weight * h;
         }
     }
 }

@@ -19,11 +19,11 @@ struct SkyTriangle {
     double gap[6];  // distance outside the outline (negative inside)
 };
 
-// Adds each band's hidden and whole light of the triangle (intensity integrated over its area
-// on the sky) to hidden[b] and total[b]. A triangle that faces the observer everywhere is
-// taken as the curved patch its six nodes describe; one across the horizon as four flat
-// halves. A half whose corners all lie further than `margin` inside or outside the outline is
-// taken as wholly hidden or wholly seen.
+// Adds each band's hidden and whole light of the triangle (the intensity relative to the disc
+// centre's, integrated over its area on the sky) to hidden[b] and total[b]. A triangle that
+// faces the observer everywhere is taken as the curved patch its six nodes describe; one
+// across the horizon as four flat halves. A half whose corners all lie further than `margin`
+// inside or outside the outline is taken as wholly hidden or wholly seen.
 void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double margin,
                     std::span<const LimbDarkening* const> laws, std::span<double> hidden,
                     std::span<double> total);

@@ -21,10 +21,12 @@ struct RayFunction {
                 g = lobe.radius - r;
                 dg = -1;
                 return;
-            case Lobe::Kind::Roche:
-                g = RochePotential(lobe.q, p) - level;
-                dg = Dot(RocheGradient(lobe.q, p), d);
+            case Lobe::Kind::Roche: {
+                Vec3 grad;
+                g = RochePotentialAndGradient(lobe.q, p, grad) - level;
+                dg = Dot(grad, d);
                 return;
+            }
             case Lobe::Kind::Spin: {
                 // Psi = 1/s + kappa s^2 cos^2(latitude) in pole radii; the surface is Psi = 1.
                 const double s = r / lobe.radius;
@@ -49,32 +51,40 @@ double LobeExtent(const Lobe& lobe, Vec3 d, double guess, LobeSide side, bool* o
     if (lobe.kind == Lobe::Kind::Sphere) return lobe.radius;
     const RayFunction f{lobe, d, lobe.kind == Lobe::Kind::Roche ? LobeLevel(lobe, d, side) : 1};
 
-    // The ray's end: the limiting plane when it heads for it, else far enough out.
-    double hi = 3;
-    bool hiKnown = false;
+    // How far the ray may go: to the limiting plane when it heads for it (looked at only if
+    // the search gets there), else far enough out.
+    double hi = lobe.kind == Lobe::Kind::Spin ? 1.5 * lobe.radius : 3;
+    // 1/s + kappa s^2 c2 = 1 has its root below the spin star's equatorial limit s = 1.5.
+    bool hiKnown = lobe.kind == Lobe::Kind::Spin;
+    double planeT = 0;
     if (lobe.kind == Lobe::Kind::Roche && d.x * lobe.axis > 1e-12) {
-        const double planeT = (lobe.limitX - lobe.centre.x) / d.x;
-        if (planeT > 0 && planeT < hi) {
-            double g, dg;
-            f(planeT, g, dg);
-            if (g < 0) {
-                hi = planeT;
-                hiKnown = true;
-            } else if (lobe.openAtLimit && planeT * std::sqrt(1 - d.x * d.x) < 1) {
-                // The ray leaves an open lobe through the neck's cross-section. (Far from the
-                // axis the potential rises again: that is not the neck.)
-                if (onLimit) *onLimit = true;
-                return planeT;
-            }
+        planeT = (lobe.limitX - lobe.centre.x) / d.x;
+        if (!(planeT > 0 && planeT < hi)) planeT = 0;
+    }
+    // Settles the plane once the search wants to pass it: it bounds the search, or (open
+    // lobe, the ray leaving through the neck's cross-section) it is the answer. Far from the
+    // axis the potential rises again: that is not the neck.
+    auto reachPlane = [&](double& answer) {
+        double g, dg;
+        f(planeT, g, dg);
+        const double limit = planeT;
+        planeT = 0;
+        if (g < 0) {
+            hi = limit;
+            hiKnown = true;
+            return false;
         }
-    }
-    if (lobe.kind == Lobe::Kind::Spin) {
-        // 1/s + kappa s^2 c2 = 1 has its root below the equatorial limit s = 1.5.
-        hi = 1.5 * lobe.radius;
-        hiKnown = true;
-    }
+        if (lobe.openAtLimit && limit * std::sqrt(1 - d.x * d.x) < 1) {
+            if (onLimit) *onLimit = true;
+            answer = limit;
+            return true;
+        }
+        return false;
+    };
     double lo = 0;
     double r = guess > 0 && guess < hi ? guess : std::min(0.5 * hi, 0.3);
+    double answer = 0;
+    if (planeT > 0 && r >= planeT && reachPlane(answer)) return answer;
     double g = 0, dg = 0;
     for (int pass = 0; pass < 200; ++pass) {
         f(r, g, dg);
@@ -90,9 +100,13 @@ double LobeExtent(const Lobe& lobe, Vec3 d, double guess, LobeSide side, bool* o
         // the potential can rise again (far from both stars), and a long step could land there.
         const bool newtonOk = dg < 0 && next > lo && (hiKnown ? next < hi : next < 1.3 * r);
         if (!newtonOk) next = hiKnown ? 0.5 * (lo + hi) : 1.3 * r;
+        if (planeT > 0 && next >= planeT) {
+            if (reachPlane(answer)) return answer;
+            if (next >= hi) next = 0.5 * (lo + hi);
+        }
         if (!hiKnown && next > 2.5) return lo;
         if (hiKnown && hi - lo <= 4e-16 * hi) return 0.5 * (lo + hi);
-        if (std::fabs(next - r) <= 1e-15 * r) return next;
+        if (std::fabs(next - r) <= 1e-14 * r) return next;
         r = next;
     }
     return r;

@@ -272,6 +272,17 @@ class MeshBuilder {
             mesh_.normal[i] = LobeNormal(lobe_, mesh_.position[i]);
             mesh_.boundRadius = std::max(mesh_.boundRadius, r);
         }
+        for (int a = 0; a < 3; ++a) {
+            mesh_.positionAxis[a].resize(count);
+            mesh_.normalAxis[a].resize(count);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            const Vec3 p = mesh_.position[i], n = mesh_.normal[i];
+            mesh_.positionAxis[0][i] = p.x, mesh_.positionAxis[1][i] = p.y;
+            mesh_.positionAxis[2][i] = p.z;
+            mesh_.normalAxis[0][i] = n.x, mesh_.normalAxis[1][i] = n.y,
+            mesh_.normalAxis[2][i] = n.z;
+        }
     }
 
     // A point of the curved patch over the direction triangle d0 d1 d2 (det: their triple
@@ -321,6 +332,7 @@ class MeshBuilder {
         mesh_.quadPosition.resize(nt * kQuadPoints);
         mesh_.quadNormal.resize(nt * kQuadPoints);
         mesh_.quadWeight.resize(nt * kQuadPoints);
+        mesh_.halfShare.clear();
         for (std::size_t t = 0; t < nt; ++t) {
             const auto& tri = mesh_.triangles[t];
             for (int k = 0; k < 3; ++k) mesh_.corner[k][t] = tri.v[k];
@@ -328,8 +340,29 @@ class MeshBuilder {
                        d2 = direction_[tri.v[2]];
             const double det = std::fabs(Dot(d0, Cross(d1, d2)));
             const bool outer = mesh_.outer[tri.v[0]] != 0;
-            double guess = Norm(mesh_.position[tri.v[0]] - lobe_.centre);
+            double radius[3];
+            for (int k = 0; k < 3; ++k) radius[k] = Norm(mesh_.position[tri.v[k]] - lobe_.centre);
+            // Each half of the flat triangle between its corners and edge nodes, as a share of
+            // the four.
+            {
+                static constexpr int kHalf[4][3] = {{0, 3, 5}, {3, 1, 4}, {5, 4, 2}, {3, 4, 5}};
+                const std::int32_t node[6] = {tri.v[0], tri.v[1], tri.v[2],
+                                              tri.m[0], tri.m[1], tri.m[2]};
+                std::array<double, 4> share{};
+                double sum = 0;
+                for (int h = 0; h < 4; ++h) {
+                    const Vec3 a = mesh_.position[node[kHalf[h][0]]];
+                    share[h] = Norm(Cross(mesh_.position[node[kHalf[h][1]]] - a,
+                                          mesh_.position[node[kHalf[h][2]]] - a));
+                    sum += share[h];
+                }
+                for (double& s : share) s = sum > 0 ? s / sum : 0.25;
+                mesh_.halfShare.push_back(share);
+            }
+            double guess = 0;
             for (int k = 0; k < kQuadPoints; ++k) {
+                const auto& bk = rule.point[k];
+                guess = bk[0] * radius[0] + bk[1] * radius[1] + bk[2] * radius[2];
                 const PatchSample s = Sample(d0, d1, d2, det, rule.point[k].data(), outer, guess);
                 const std::size_t q = t * kQuadPoints + k;
                 mesh_.quadPosition[q] = s.p;
@@ -368,6 +401,7 @@ class MeshBuilder {
                                               c[2] * corners[2][1]) /
                                              split;
                             const double b[3] = {1 - u - v, u, v};
+                            guess = b[0] * radius[0] + b[1] * radius[1] + b[2] * radius[2];
                             const PatchSample s = Sample(d0, d1, d2, det, b, outer, guess);
                             AddMoments(t, s.n, 0.5 * rule.weight[k] * s.density / (split * split));
                         }

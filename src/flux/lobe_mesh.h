@@ -20,6 +20,8 @@ struct LobeMesh {
     // Nodes: the vertices, then one node on the surface in the middle of every edge. Unit
     // outward normals; positions in the engine frame.
     std::vector<Vec3> position, normal;
+    // The same, one array per component, for passes over every node.
+    std::array<std::vector<double>, 3> positionAxis, normalAxis;
     std::vector<std::uint8_t> outer;  // the node keeps the lobe's outer potential
     struct Triangle {
         std::array<std::int32_t, 3> v;  // vertices, counter-clockwise seen from outside
@@ -36,6 +38,9 @@ struct LobeMesh {
     std::vector<double> moment;
     static constexpr int kMomentComponents = 19;
     double Moment(int c, std::size_t t) const { return moment[c * triangles.size() + t]; }
+    // The four halves of each triangle between its corners and edge nodes (corners 0 3 5,
+    // 3 1 4, 5 4 2, 3 4 5 of v[0..2], m[0..2]): each one's share of the triangle's area.
+    std::vector<std::array<double, 4>> halfShare;
     // Quadrature points, kQuadPoints per triangle: position, normal and area weight.
     std::vector<Vec3> quadPosition, quadNormal;
     std::vector<double> quadWeight;

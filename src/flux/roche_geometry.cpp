@@ -21,6 +21,17 @@ Vec3 RocheGradient(double q, Vec3 p) {
             -a * p.z - b * p.z};
 }
 
+double RochePotentialAndGradient(double q, Vec3 p, Vec3& gradient) {
+    const double r1s = p.x * p.x + p.y * p.y + p.z * p.z;
+    const double dx = p.x - 1;
+    const double r2s = dx * dx + p.y * p.y + p.z * p.z;
+    const double i1 = 1 / std::sqrt(r1s), i2 = 1 / std::sqrt(r2s);
+    const double a = i1 * i1 * i1, b = q * i2 * i2 * i2;
+    gradient = {-a * p.x - b * dx - q + (1 + q) * p.x, -a * p.y - b * p.y + (1 + q) * p.y,
+                -a * p.z - b * p.z};
+    return i1 + q * (i2 - p.x) + 0.5 * (1 + q) * (p.x * p.x + p.y * p.y);
+}
+
 InnerLagrangePoint FindInnerLagrangePoint(double q) {
     // dOmega/dx on the axis between the stars: -1/x^2 + q/(1-x)^2 - q + (1+q) x.
     double x = 0.5;

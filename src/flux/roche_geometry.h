@@ -10,6 +10,8 @@ namespace vp::flux {
 // Omega(p) = 1/r1 + q (1/r2 - x) + (1 + q)/2 (x^2 + y^2).
 double RochePotential(double q, Vec3 p);
 Vec3 RocheGradient(double q, Vec3 p);
+// Both at once, sharing the distances.
+double RochePotentialAndGradient(double q, Vec3 p, Vec3& gradient);
 
 struct InnerLagrangePoint {
     double x = 0.5;       // distance from star 1's centre along the line of centres

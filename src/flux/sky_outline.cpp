@@ -11,8 +11,9 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 
 // The largest projected distance from the centre of the lobe's section by the half-plane of
 // the line of sight and the sky direction e: b(theta) = extent(d) sin theta, with d = cos theta
-// w + sin theta e. theta holds the guess on entry and the maximum's place on return.
-double SectionExtent(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess) {
+// w + sin theta e, found by climbing to its maximum. theta holds the guess on entry and the
+// maximum's place on return.
+double ClimbSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess) {
     auto b = [&](double th) {
         const Vec3 d = std::cos(th) * w + std::sin(th) * e;
         const double r = LobeExtent(lobe, d, extentGuess);
@@ -65,6 +66,55 @@ double SectionExtent(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& ex
     }
     theta = bestX;
     return best;
+}
+
+// The same maximum where the surface itself turns away: the point of the section whose
+// normal is at right angles to the line of sight, by the secant method from the guess. False
+// when the search leaves the surface (at an open lobe's limiting plane) or does not settle.
+bool TangentSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess,
+                    double& extent) {
+    auto h = [&](double th, double& projected, bool& onLimit) {
+        const Vec3 d = std::cos(th) * w + std::sin(th) * e;
+        const double r = LobeExtent(lobe, d, extentGuess, LobeSide::Auto, &onLimit);
+        extentGuess = r;
+        projected = r * std::sin(th);
+        return Dot(LobeNormal(lobe, lobe.centre + r * d), w);
+    };
+    double b0, b1;
+    bool limit0, limit1;
+    double t0 = theta, t1 = theta + 1e-3;
+    double h0 = h(t0, b0, limit0), h1 = h(t1, b1, limit1);
+    for (int pass = 0; pass < 12; ++pass) {
+        if (limit0 || limit1) return false;
+        if (h1 == h0) break;
+        const double t2 = t1 - h1 * (t1 - t0) / (h1 - h0);
+        if (!(t2 > 0 && t2 < std::numbers::pi) || std::fabs(t2 - t1) > 0.5) return false;
+        t0 = t1, h0 = h1, b0 = b1, limit0 = limit1;
+        t1 = t2;
+        h1 = h(t1, b1, limit1);
+        if (std::fabs(t1 - t0) < 1e-9) {
+            if (limit1) return false;
+            theta = t1;
+            extent = b1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The section's largest projected distance: the tangent point of a closed lobe, or the climb
+// to the maximum where the surface may end before turning away (an open lobe, whose end at
+// its limiting plane can reach further than any tangent point).
+double SectionExtent(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess) {
+    if (lobe.openAtLimit) return ClimbSection(lobe, w, e, theta, extentGuess);
+    double extent;
+    double t = theta, g = extentGuess;
+    if (TangentSection(lobe, w, e, t, g, extent)) {
+        theta = t;
+        extentGuess = g;
+        return extent;
+    }
+    return ClimbSection(lobe, w, e, theta, extentGuess);
 }
 
 }  // namespace
