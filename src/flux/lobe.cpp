@@ -65,7 +65,7 @@ double LobeExtent(const Lobe& lobe, Vec3 d, double guess, LobeSide side, bool* o
     // lobe, the ray leaving through the neck's cross-section) it is the answer. Far from the
     // axis the potential rises again: that is not the neck.
     auto reachPlane = [&](double& answer) {
-        double g, dg;
+        double g = 0, dg = 0;
         f(planeT, g, dg);
         const double limit = planeT;
         planeT = 0;
@@ -134,13 +134,6 @@ Vec3 LobeNormal(const Lobe& lobe, Vec3 p) {
     // At the inner Lagrangian point itself the gradient vanishes; the radial direction serves.
     if (!(n > 1e-9)) return radial;
     return (-1 / n) * grad;
-}
-
-bool InsideLobe(const Lobe& lobe, Vec3 p) {
-    const Vec3 v = p - lobe.centre;
-    const double r = Norm(v);
-    if (r == 0) return true;
-    return r <= LobeExtent(lobe, (1 / r) * v);
 }
 
 }  // namespace vp::flux

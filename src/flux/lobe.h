@@ -44,7 +44,4 @@ Vec3 LobeNormal(const Lobe& lobe, Vec3 p);
 // The potential of the surface in direction d.
 double LobeLevel(const Lobe& lobe, Vec3 d, LobeSide side = LobeSide::Auto);
 
-// Whether a point lies inside the lobe's solid (surface and, for an open lobe, the plane).
-bool InsideLobe(const Lobe& lobe, Vec3 p);
-
 }  // namespace vp::flux

@@ -66,20 +66,4 @@ std::array<double, 4> TrianglePowerMeans(double m0, double m1, double m2) {
     return {1.0, s1 / 3, h2 / 6, h3 / 10};
 }
 
-std::array<double, 4> PowerIntegrals(const SkyPolygon& poly, const Affine2& mu) {
-    std::array<double, 4> sum{};
-    const std::size_t n = poly.size();
-    if (n < 3) return sum;
-    const Point2 o = poly[0];
-    const double mo = mu(o);
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        const Point2 a = poly[i], b = poly[i + 1];
-        const double area = 0.5 * ((a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x));
-        if (area == 0) continue;
-        const auto m = TrianglePowerMeans(mo, mu(a), mu(b));
-        for (int k = 0; k < 4; ++k) sum[k] += area * m[k];
-    }
-    return sum;
-}
-
 }  // namespace vp::flux

@@ -56,10 +56,6 @@ void ClipToPositive(const SkyPolygon& in, const Affine2& f, SkyPolygon& out);
 // the window's border, which add nothing to any integral.
 void ClipToConvex(const SkyPolygon& subject, const SkyPolygon& window, SkyPolygon& out);
 
-// Integrals of mu^k (k = 0 .. 3) over the polygon, mu affine: exact, with signs for clockwise
-// parts.
-std::array<double, 4> PowerIntegrals(const SkyPolygon& poly, const Affine2& mu);
-
 // The integrals of mu^k (k = 0..3) over a triangle whose corners take the values m0, m1, m2 of
 // a linear function, per unit (signed) area.
 std::array<double, 4> TrianglePowerMeans(double m0, double m1, double m2);
