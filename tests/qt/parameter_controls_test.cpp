@@ -1,6 +1,8 @@
 // Parameter rows and switches driven through their widgets: scroll arrows, the thumb, key
 // releases in the boxes, check boxes and the drawing-style option buttons.
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QWindow>
 
 #include "qt/gui_fixture.h"
 
@@ -119,6 +121,22 @@ TEST_F(ParameterControls, AResizeRefitsTheStarPicture) {
     EXPECT_EQ(form().picture.Width(), 932);
     EXPECT_EQ(form().picture.Height(), 405);
     EXPECT_EQ(Find<QWidget>("Picture1")->size(), QSize(932, 405));
+}
+
+TEST_F(ParameterControls, RestoringTheMinimisedWindowRecomputes) {
+    // A pasted text waits for the next recompute; restoring the window from the task bar is one.
+    QApplication::clipboard()->setText("45");
+    QLineEdit* iota = Box("txtIota");
+    iota->selectAll();
+    iota->paste();
+    QWindow* handle = window->windowHandle();
+    handle->setWindowStates(Qt::WindowMinimized);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }));
+    EXPECT_DOUBLE_EQ(form().model.Iota, Radians(82));
+    handle->setWindowStates(Qt::WindowNoState);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isMinimized(); }));
+    EXPECT_DOUBLE_EQ(form().model.Iota, Radians(45));
+    EXPECT_EQ(form().picture.Width(), 832);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 
 #include "shell/qt/picture_view.h"
@@ -397,6 +398,17 @@ void MainWindow::ShowCentred() {
                                             s->availableGeometry()));
     }
     show();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    // Restoring the window from the task bar recomputes, as a size change does; its size is
+    // often the same, so no resize event comes.
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+        if (before.testFlag(Qt::WindowMinimized) && !isMinimized())
+            Forward([&] { form_.Form_Resize(client_->width(), client_->height()); });
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
