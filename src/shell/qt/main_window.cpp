@@ -22,6 +22,7 @@
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
+#include "shell/qt/choice_list.h"
 #include "shell/qt/picture_view.h"
 #include "shell/qt/qt_platform_port.h"
 
@@ -207,21 +208,26 @@ QWidget* MainWindow::Check(Control& control, QWidget* parent, const QRect& place
 }
 
 QListWidget* MainWindow::List(Control& control, QWidget* parent, const QRect& place) {
-    auto* list = new QListWidget(parent);
-    list->setGeometry(place);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
     Control* c = &control;
-    const bool atlas = c == &form_.StarNameList;
-    connect(list, &QListWidget::currentRowChanged, this, [this, c, atlas](int row) {
-        if (!atlas) {
-            c->listIndex = row;
-            return;
-        }
-        Forward([&] {
-            c->listIndex = row;
-            form_.StarNameList_Click();
+    QListWidget* list;
+    if (c == &form_.StarNameList) {
+        // A star is chosen by a click or a key that changes the selection, never by the focus.
+        list = new ChoiceList(parent);
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, c, list] {
+            const QList<QListWidgetItem*> chosen = list->selectedItems();
+            // A choice cannot be undone (Ctrl+click): the mirror marks the chosen row again.
+            if (chosen.isEmpty()) return Mirror();
+            Forward([&] {
+                c->listIndex = list->row(chosen.front());
+                form_.StarNameList_Click();
+            });
         });
-    });
+    } else {
+        list = new QListWidget(parent);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        connect(list, &QListWidget::currentRowChanged, this, [c](int row) { c->listIndex = row; });
+    }
+    list->setGeometry(place);
     Bind(control, list);
     return list;
 }
@@ -578,7 +584,8 @@ void MainWindow::MirrorOne(Binding& b) {
                 b.shownItems = c.items;
             }
             const int row = c.listIndex < list->count() ? c.listIndex : -1;
-            if (list->currentRow() != row) list->setCurrentRow(row);
+            if (list->currentRow() != row || (row >= 0 && !list->item(row)->isSelected()))
+                list->setCurrentRow(row);
             break;
         }
         case ControlKind::ScrollBar: {
