@@ -5,6 +5,7 @@
 #include <QWindow>
 
 #include "qt/gui_fixture.h"
+#include "shell/qt/caption_frame.h"
 
 namespace vp::qt::testing {
 namespace {
@@ -109,7 +110,7 @@ TEST_F(ParameterControls, CheckBoxClicksToggleTheSwitch) {
     }
     EXPECT_TRUE(Find<QAbstractButton>("chkNeck")->isChecked());
     EXPECT_EQ(Find<QGroupBox>("FrameStar1")->title(), " Star 1 - Contact ");
-    EXPECT_EQ(Find<QGroupBox>("FrameStar1")->palette().color(QPalette::WindowText),
+    EXPECT_EQ(dynamic_cast<CaptionFrame*>(Find<QGroupBox>("FrameStar1"))->CaptionColour(),
               QColor(255, 0, 0));
 }
 

@@ -22,6 +22,7 @@
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
+#include "shell/qt/caption_frame.h"
 #include "shell/qt/choice_list.h"
 #include "shell/qt/picture_view.h"
 #include "shell/qt/qt_platform_port.h"
@@ -59,6 +60,11 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
 QColor BackColour(const QWidget* widget, Colour c) {
     return c == kButtonFace ? QApplication::palette(widget).color(QPalette::Button) : ToQColor(c);
 }
+
+// The star panels: a night-sky background on which both the grey and the red caption read
+// clearly, with light row captions.
+const QColor kStarPanel(16, 18, 24);
+const QColor kStarPanelText(224, 226, 232);
 
 void SetFont(QWidget* widget, bool bold, double pointSize) {
     QFont font = widget->font();
@@ -126,8 +132,8 @@ QWidget* MainWindow::WidgetOf(const Control& control) const {
     return nullptr;
 }
 
-QGroupBox* MainWindow::Frame(Control& control, QWidget* parent, const QRect& place) {
-    auto* frame = new QGroupBox(parent);
+CaptionFrame* MainWindow::Frame(Control& control, QWidget* parent, const QRect& place) {
+    auto* frame = new CaptionFrame(parent);
     frame->setGeometry(place);
     Bind(control, frame);
     return frame;
@@ -145,10 +151,6 @@ QLabel* MainWindow::Label(Control& control, QWidget* parent, const QRect& place)
 QLabel* MainWindow::FixedLabel(const char* text, QWidget* parent, const QRect& place) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setGeometry(place);
-    // Its own text colour, so that a frame's caption colour does not spread to it.
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-    label->setPalette(palette);
     return label;
 }
 
@@ -264,20 +266,26 @@ void MainWindow::BuildMenu() {
 
 void MainWindow::BuildParameterPanels(QWidget* client) {
     MainForm& f = form_;
-    QGroupBox* system = Frame(f.FrameSwitches, client, QRect(4, 2, 161, 95));
+    CaptionFrame* system = Frame(f.FrameSwitches, client, QRect(4, 2, 161, 95));
     Row(system, 18, "Inclination (\u00b0)", f.txtIota, 2, 98, 42);
     Row(system, 42, "Mass Ratio", f.Qratio, 14, 98, 42);
     Row(system, 66, "Latitude Lines", f.txtN1, 1, 98, 42);
 
-    QGroupBox* star1 = Frame(f.FrameStar1, client, QRect(4, 98, 161, 95));
+    CaptionFrame* star1 = Frame(f.FrameStar1, client, QRect(4, 98, 161, 95));
     Row(star1, 18, "Pole Radius", f.txtRadius1, 5, 98, 42);
     Row(star1, 42, "Limb Darkening ", f.txtLimb1, 9, 98, 42);
     Row(star1, 66, "Temperature (K)", f.txtTemp1, 11, 98, 42);
 
-    QGroupBox* star2 = Frame(f.FrameStar2, client, QRect(4, 194, 161, 95));
+    CaptionFrame* star2 = Frame(f.FrameStar2, client, QRect(4, 194, 161, 95));
     Row(star2, 18, "Pole Radius", f.txtRadius2, 6, 98, 42);
     Row(star2, 42, "Limb Darkening ", f.txtLimb2, 10, 98, 42);
     Row(star2, 66, "Temperature (K)", f.txtTemp2, 12, 98, 42);
+
+    for (CaptionFrame* star : {star1, star2}) {
+        star->SetPanelColour(kStarPanel);
+        for (QLabel* caption : star->findChildren<QLabel*>())
+            SetRole(caption, QPalette::WindowText, kStarPanelText);
+    }
 
     QGroupBox* settings = Frame(f.FramePhotometry, client, QRect(4, 292, 161, 179));
     QWidget* animate = Check(f.AnimCheck, settings, QRect(4, 18, 120, 20));
@@ -561,10 +569,10 @@ void MainWindow::MirrorOne(Binding& b) {
             break;
         }
         case ControlKind::Frame: {
-            auto* frame = static_cast<QGroupBox*>(w);
+            auto* frame = static_cast<CaptionFrame*>(w);
             const QString caption = ToQString(c.caption);
             if (frame->title() != caption) frame->setTitle(caption);
-            SetRole(w, QPalette::WindowText, ToQColor(c.foreColour));
+            frame->SetCaptionColour(ToQColor(c.foreColour));
             break;
         }
         case ControlKind::Button: {

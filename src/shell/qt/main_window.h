@@ -14,7 +14,6 @@
 #include "shell/main_form.h"
 
 class QButtonGroup;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -23,6 +22,7 @@ class QScrollBar;
 
 namespace vp::qt {
 
+class CaptionFrame;
 class PictureView;
 class QtPlatformPort;
 
@@ -90,7 +90,7 @@ class MainWindow : public QMainWindow {
     void BuildFilePanels(QWidget* client);
 
     Binding& Bind(Control& control, QWidget* widget);
-    QGroupBox* Frame(Control& control, QWidget* parent, const QRect& place);
+    CaptionFrame* Frame(Control& control, QWidget* parent, const QRect& place);
     QLabel* Label(Control& control, QWidget* parent, const QRect& place);
     QLabel* FixedLabel(const char* text, QWidget* parent, const QRect& place);
     QLineEdit* TextBox(Control& control, QWidget* parent, const QRect& place);
