@@ -1,8 +1,10 @@
 // Texts as the user reads them: the star captions clearly visible on their panels without their
 // colour spreading to the widgets inside, every help line and every atlas value shown whole.
+#include <QStyleOptionFrame>
 #include <algorithm>
 #include <cmath>
 
+#include "core/number_text.h"
 #include "qt/gui_fixture.h"
 
 namespace vp::qt::testing {
@@ -64,6 +66,64 @@ TEST_F(Legibility, StarCaptionsStandOutAndKeepTheirColourToThemselves) {
         arrows.push_back(Find<QScrollBar>("VScroll5")->grab().toImage());
     }
     EXPECT_TRUE(arrows[0] == arrows[1]) << "the scroll arrows change with the caption";
+}
+
+// Room for text in a line edit as it lays its text out: the style's contents rectangle less
+// the text margins and the edit's own 2 pixels on each side.
+int TextRoom(QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->rect();
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    const QRect contents =
+        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const QMargins margins = edit->textMargins();
+    return contents.width() - margins.left() - margins.right() - 4;
+}
+
+// What a line edit needs to show a text without scrolling it: the text and the cursor behind it.
+int WidthToShow(const QFontMetrics& metrics, const QString& text) {
+    return metrics.horizontalAdvance(text) + 1;
+}
+
+TEST_F(Legibility, HelpLinesAtlasValuesAndRowCaptionsAreShownWhole) {
+    Click(Find<QPushButton>("HelpButton"));
+    auto* help = Find<QListWidget>("HelpList");
+    EXPECT_EQ(help->horizontalScrollBar()->maximum(), 0);
+    const QFontMetrics metrics(help->font());
+    const int margin = help->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, help) + 1;
+    for (int i = 0; i < help->count(); ++i) {
+        const QRect place = help->visualItemRect(help->item(i));
+        EXPECT_GE(place.left(), 0) << i;
+        EXPECT_LT(place.right(), help->viewport()->width()) << i;
+        const QRect text = metrics.boundingRect(QRect(0, 0, place.width() - 2 * margin, 1000),
+                                                Qt::TextWordWrap, help->item(i)->text());
+        EXPECT_LE(text.height(), place.height()) << help->item(i)->text().toStdString();
+    }
+
+    const MainForm& f = form();
+    const std::pair<const char*, const std::vector<double>*> columns[] = {
+        {"Qratio", &f.StarQ},      {"txtIota", &f.StarIota}, {"txtRadius1", &f.StarR1},
+        {"txtRadius2", &f.StarR2}, {"txtTemp1", &f.StarT1},  {"txtTemp2", &f.StarT2}};
+    for (auto [name, values] : columns) {
+        QLineEdit* box = Box(name);
+        const QFontMetrics boxMetrics(box->font());
+        QString widest;
+        for (std::size_t row = 1; row < values->size(); ++row) {
+            const QString text = QString::fromStdString(FormatNumber((*values)[row]));
+            if (WidthToShow(boxMetrics, text) > WidthToShow(boxMetrics, widest)) widest = text;
+        }
+        EXPECT_LE(WidthToShow(boxMetrics, widest), TextRoom(box))
+            << name << " cannot show " << widest.toStdString();
+    }
+
+    for (const char* panel : {"FrameSwitches", "FrameStar1", "FrameStar2"})
+        for (QLabel* caption : Find<QWidget>(panel)->findChildren<QLabel*>())
+            EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text().trimmed()),
+                      caption->contentsRect().width())
+                << caption->text().toStdString();
 }
 
 }  // namespace

@@ -95,7 +95,8 @@ class MainWindow : public QMainWindow {
     QLabel* FixedLabel(const char* text, QWidget* parent, const QRect& place);
     QLineEdit* TextBox(Control& control, QWidget* parent, const QRect& place);
     QScrollBar* ScrollBar(int k, QWidget* parent, const QRect& place);
-    // A parameter row: caption label, text box and scroll bar; x positions of the three.
+    // A parameter row: caption label, text box and scroll bar; the box's place as laid out,
+    // widened to the left where the atlas writes longer values into it.
     void Row(QWidget* parent, int y, const char* caption, Control& box, int k, int boxX,
              int boxWidth);
     QWidget* Check(Control& control, QWidget* parent, const QRect& place);
