@@ -31,6 +31,7 @@ struct SystemResult {
     bool ok = false;
     std::string error;  // why not
     std::string contact;
+    double clipped = 0;  // fraction of the phases at which the stars were cut by the edge
     CurveTable table;
     CurveMinima minima;
     PlotText text;
@@ -62,6 +63,8 @@ void RecordSystem(const BatchRequest& request, const std::string& name,
     }
     if (result.ok) {
         result.contact = ContactState(form);
+        result.clipped = static_cast<double>(recording.cutPhases) /
+                         static_cast<double>(std::max<std::size_t>(recording.phases, 1));
         result.minima = FindMinima(result.table);
         result.text = {SystemTitle(form, name), SystemSubtitle(form, recording.magnitudes)};
     }
@@ -96,7 +99,7 @@ std::string IndexText(const std::vector<std::string>& names,
     std::string text =
         "name,file,contact,red_deeper,red_shallower,green_deeper,green_shallower,blue_deeper,blue_"
         "shallower,"
-        "primary_phase,secondary_phase,status\n";
+        "primary_phase,secondary_phase,clipped,status\n";
     for (std::size_t i = 0; i < names.size(); ++i) {
         const SystemResult& r = results[i];
         text += CsvField(names[i]) + "," + CsvField(r.file) + "," + CsvField(r.contact);
@@ -109,6 +112,7 @@ std::string IndexText(const std::vector<std::string>& names,
         }
         text += "," + (m.found ? Fixed(m.primaryPhase, 4) : "");
         text += "," + (m.hasSecondary ? Fixed(m.secondaryPhase, 4) : "");
+        text += "," + (r.ok ? Fixed(r.clipped, 4) : "");
         text += "," + (r.ok ? std::string("ok") : CsvField("failed: " + r.error)) + "\n";
     }
     return text;

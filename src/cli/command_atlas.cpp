@@ -1,10 +1,11 @@
 // vandrel-cli atlas, frames and save-star.
-#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/frame_cap.h"
+#include "cli/frame_files.h"
 #include "cli/option_values.h"
 #include "cli/turn_gif.h"
 #include "core/atomic_file.h"
@@ -43,6 +44,11 @@ int RunFrames(const std::vector<std::string>& args) {
         if (a[i] == "--dir") return TakeValue(a, i, dir, error) || true;
         if (a[i] == "--gif") return TakeValue(a, i, gif, error) || true;
         if (a[i] == "--delay") return TakeValue(a, i, delayText, error) || true;
+        if (a[i] == "--fit-zoom") {
+            options.fitZoom = true;
+            ++i;
+            return true;
+        }
         return false;
     };
     int exit =
@@ -52,7 +58,13 @@ int RunFrames(const std::vector<std::string>& args) {
                          "  --dir DIR                 bitmaps as the window writes them\n"
                          "                            (frame005.bmp ... frame000.bmp)\n"
                          "  --gif FILE.gif            a looping animated GIF, phase 0 first\n"
-                         "  --delay CS                time per GIF frame, 1/100 s (default 5)\n",
+                         "  --delay CS                time per GIF frame, 1/100 s (default 5)\n"
+                         "  --fit-zoom                the largest zoom at which the whole orbit\n"
+                         "                            stays inside the picture\n"
+                         "A run draws at most 100000 frames: the animation step must be at least\n"
+                         "0.0036 degrees. Frames are written through temporary files; a frame\n"
+                         "name in DIR that is a symbolic link is replaced, its target is never\n"
+                         "written.\n",
                          options, own);
     if (exit >= 0) return exit;
     if (dir.empty() && gif.empty()) {
@@ -66,8 +78,12 @@ int RunFrames(const std::vector<std::string>& args) {
             << delayText << "'\n";
         return 2;
     }
+    std::string error;
+    if (!OptionsWithinFrameCap(options, kFramesTurns, error)) {
+        std::cerr << "vandrel-cli frames: " << error << "\n";
+        return 1;
+    }
     if (!gif.empty()) {
-        std::string error;
         int frames = 0;
         if (!WriteTurnGif(options, gif, static_cast<int>(delay), frames, error)) {
             std::cerr << "vandrel-cli frames: " << (error.empty() ? "cannot write " + gif : error)
@@ -77,37 +93,7 @@ int RunFrames(const std::vector<std::string>& args) {
         if (options.verbose) std::cerr << frames << " frames written to " << gif << "\n";
         if (dir.empty()) return 0;
     }
-    ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
-    MainForm form(port);
-    std::string error;
-    if (!ApplyOptions(form, options, error)) {
-        std::cerr << "vandrel-cli frames: " << error << "\n";
-        return 1;
-    }
-    form.chkPhotometry.checked = false;  // frames need no light curve
-    form.SetChecked(form.chkBMP, true);
-    for (int t = 0; t < 5 * 400000 && form.chkBMP.checked; ++t) form.Timer1_Timer();
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    int copied = 0;
-    for (const auto& entry : fs::directory_iterator(scratch.path + "/Animation", ec)) {
-        fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename(),
-                      fs::copy_options::overwrite_existing, ec);
-        if (ec) {
-            std::cerr << "vandrel-cli frames: cannot write into " << dir << ": " << ec.message()
-                      << "\n";
-            return 1;
-        }
-        ++copied;
-    }
-    if (form.chkBMP.checked) {
-        std::cerr << "vandrel-cli frames: the turn did not complete\n";
-        return 1;
-    }
-    if (options.verbose) std::cerr << copied << " frames written to " << dir << "\n";
-    return 0;
+    return RecordFrameFiles(options, dir);
 }
 
 int RunSaveStar(const std::vector<std::string>& args) {

@@ -1,10 +1,9 @@
 #include "cli/options.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
+
+#include "cli/fit_zoom.h"
 
 namespace vp {
 namespace {
@@ -157,20 +156,8 @@ bool ApplyOptions(MainForm& form, const CommonOptions& options, std::string& err
     }
     for (const auto& [name, text] : options.boxes) form.FindControl(name)->text = text;
     for (const auto& [name, state] : options.switches) form.FindControl(name)->checked = state;
+    if (options.fitZoom && !FitZoomToOrbit(form, options.verbose, error)) return false;
     return true;
-}
-
-ScratchFolder::ScratchFolder() {
-    static int counter = 0;
-    path = (std::filesystem::temp_directory_path() /
-            ("vandrel-cli-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-               .string();
-    std::filesystem::create_directories(path);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
 }
 
 }  // namespace vp

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <set>
 
+#include "cli/frame_cap.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
+#include "render/picture_fit.h"
 
 namespace vp {
 namespace {
@@ -52,13 +56,27 @@ bool RecordCurve(MainForm& form, const CommonOptions& options, int magnitudes, C
     form.txtFilename.text = kRecordingFile;
     out.magnitudes = form.chkMag.checked;
     form.SetChecked(form.chkSave, true);
+    if (!StepWithinFrameCap(form, kRecordingTurns, error)) return false;
     const double step = Val(form.txtAnimSpeed.text);
     const long turnTicks = step > 0 ? static_cast<long>(std::ceil(360 / step)) + 1 : 72;
-    const long limit = 5 * std::min(turnTicks, 400000L);
-    for (long t = 0; t < limit && form.chkSave.checked; ++t) form.Timer1_Timer();
-    out.complete = !form.chkSave.checked;
+    std::set<double> phases, cut;
+    auto look = [&] {
+        phases.insert(form.model.Eta);
+        if (StarsCutByEdge(form.picture)) cut.insert(form.model.Eta);
+    };
+    look();  // the recompute's own frame
+    const long ticks = std::min(kRecordingTurns * turnTicks, kMostFramesPerRun);
+    for (long t = 0; t < ticks && form.chkSave.checked; ++t) {
+        form.Timer1_Timer();
+        look();
+    }
+    out.phases = phases.size();
+    out.cutPhases = cut.size();
     out.csv.clear();
-    ReadWholeFile(form.port().AppFolder() + "/LightCurves/" + kRecordingFile, out.csv);
+    out.complete =
+        !form.chkSave.checked &&
+        ReadWholeFile(form.port().AppFolder() + "/LightCurves/" + kRecordingFile, out.csv) &&
+        !out.csv.empty();
     return true;
 }
 
@@ -163,6 +181,18 @@ std::string ContactState(const MainForm& form) {
     if (first) return "star 1 fills its lobe";
     if (second) return "star 2 fills its lobe";
     return "detached";
+}
+
+std::string ClippingWarning(const CurveRecording& recording) {
+    if (recording.cutPhases == 0) return "";
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "warning: the stars are cut by the picture's edge at %zu of %zu phases (%.1f%%), "
+                  "so the light curve is too faint there; --fit-zoom chooses the largest zoom "
+                  "that keeps the whole orbit inside the picture",
+                  recording.cutPhases, recording.phases,
+                  100.0 * recording.cutPhases / std::max<std::size_t>(recording.phases, 1));
+    return text;
 }
 
 std::string SystemName(const CommonOptions& options) {

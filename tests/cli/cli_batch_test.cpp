@@ -76,13 +76,14 @@ TEST(CliBatch, FilesEqualSingleRunsAndTheIndexDescribesThem) {
     auto rows = IndexRows(dir / "out");
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][0], "name");
-    EXPECT_EQ(rows[0].size(), 12u);
+    EXPECT_EQ(rows[0].size(), 13u);
     for (int s = 0; s < 3; ++s) {
         const auto& row = rows[s + 1];  // atlas order, not the order given
-        ASSERT_EQ(row.size(), 12u);
+        ASSERT_EQ(row.size(), 13u);
         EXPECT_EQ(row[0], kSystems[s][0]);
         EXPECT_EQ(row[1], kSystems[s][1]);
-        EXPECT_EQ(row[11], "ok");
+        EXPECT_EQ(row[11], "0.0000");  // never cut by the picture's edge
+        EXPECT_EQ(row[12], "ok");
 
         std::string batch, single;
         ASSERT_TRUE(vp::ReadWholeFile((dir / "out" / kSystems[s][1]).string(), batch));

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/atomic_file.h"
@@ -153,6 +154,34 @@ TEST(CliCompare, MalformedFilesAreAnsweredWithTheirLine) {
     EXPECT_EQ(RunCli("compare --observed x --period -1 --epoch 0").exit, 2);
     EXPECT_EQ(RunCli("compare --observed x --band purple").exit, 2);
     EXPECT_EQ(RunCli("compare").exit, 2);
+}
+
+TEST(CliCompare, AbsurdValuesAreRefusedAndEveryKindOfLineEndIsRead) {
+    fs::path dir = Scratch("cmpabsurd");
+    const std::string model = " --lines 2 --step 90";
+    const std::tuple<std::string, std::string, std::string> refused[] = {
+        {"0.1 12\n0.2 1e300\n", "", "line 2: the magnitude 1e+300 is outside -100 to 100"},
+        {"0.1 -101\n", "--mag", "line 1: the magnitude -101 is outside"},
+        {"phase flux\n0.1 1\n0.2 -0.5\n", "", "line 3: the flux -0.5 is not above 0"},
+        {"0.1 0\n", "--flux", "line 1: the flux 0 is not above 0"},
+        {"0.1 1e200\n", "--flux", "line 1: the flux 1e+200 is not above 0 and at most 1e+100"},
+        {"0.1 12\r0.2 x\r0.3 12\r", "", "line 2: 'x' in column 2 is not a number"},
+    };
+    for (const auto& [content, scale, message] : refused) {
+        vp::WriteFileAtomically((dir / "obs.txt").string(), content);
+        CliRun r = RunCli("compare --observed " + (dir / "obs.txt").string() + " " + scale + model);
+        EXPECT_EQ(r.exit, 1) << content;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("inf"), std::string::npos) << r.err;
+    }
+    // CR alone (old Mac files), LF and CR LF, also mixed: one observation per line.
+    for (const std::string& content : {std::string("phase mag\r0.1 12\r0.4 12.1\r0.7 12.2\r"),
+                                       std::string("0.1 12\r\n0.4 12.1\r0.7 12.2\n")}) {
+        vp::WriteFileAtomically((dir / "obs.txt").string(), content);
+        CliRun r = RunCli("compare --observed " + (dir / "obs.txt").string() + model);
+        EXPECT_EQ(r.exit, 0) << r.err;
+        EXPECT_NE(r.out.find("observations: 3 "), std::string::npos) << r.out;
+    }
 }
 
 }  // namespace

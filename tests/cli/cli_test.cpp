@@ -113,4 +113,24 @@ TEST(CliLightCurve, ARecordingThatCannotCompleteEnds) {
     EXPECT_NE(still.err.find("one phase"), std::string::npos);
 }
 
+// A tiny step would take hours (and 360 / step overflows): refused at once with the reason.
+TEST(CliLimits, RunsThatWouldDrawTooManyFramesAreRefusedAtOnce) {
+    auto folder = std::filesystem::temp_directory_path() / "vandrel-cli-test";
+    const std::string out = (folder / "limits.csv").string();
+    const std::string runs[] = {
+        "lightcurve --out " + out + " --step 1e-300",
+        "lightcurve --out " + out + " --step 1e-9",
+        "lightcurve --all-atlas " + (folder / "limits").string() + " --step 0.015",
+        "frames --dir " + (folder / "limits").string() + " --step 0.003",
+        "frames --gif " + (folder / "limits.gif").string() + " --step 0.003",
+    };
+    for (const std::string& run : runs) {
+        CliRun r = RunCli(run);
+        EXPECT_EQ(r.exit, 1) << run;
+        EXPECT_NE(r.err.find("a run draws at most 100000 frames"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "limits"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "limits.gif"));
+}
+
 }  // namespace
