@@ -6,6 +6,9 @@
 #include <charconv>
 #include <filesystem>
 
+#include "cli/option_values.h"
+#include "core/number_text.h"
+
 namespace vp {
 namespace {
 
@@ -72,6 +75,10 @@ bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
         if (arg == b.option) {
             std::string text;
             if (!value(text)) return false;
+            if (!ReadsAsNumber(text))
+                options.warnings.push_back(arg + " '" + text +
+                                           "' is not a number; the box reads it as " +
+                                           FormatNumber(Val(text)) + ", as the window would");
             options.boxes.emplace_back(b.box, text);
             return true;
         }

@@ -18,6 +18,7 @@ struct CommonOptions {
     int width = 832;
     int height = 365;
     bool verbose = false;
+    std::vector<std::string> warnings;  // texts of box options that do not read as a number
 };
 
 // Parses one option at args[index] (advancing index past its value). Returns false with a
