@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/atlas_names.h"
 #include "cli/cli_port.h"
 #include "cli/plot_png.h"
 #include "cli/recording.h"
@@ -148,17 +149,19 @@ int RunAtlasBatch(const BatchRequest& request) {
         form.AddStars();
         atlas = form.StarNameList.items;
     }
-    std::vector<std::string> names;
-    for (const std::string& wanted : request.only)
-        if (std::find(atlas.begin(), atlas.end(), wanted) == atlas.end()) {
-            std::cerr << "vandrel-cli lightcurve: no atlas system is named '" << wanted
-                      << "' (see 'vandrel-cli atlas')\n";
+    std::vector<bool> chosen(atlas.size(), request.only.empty());
+    for (const std::string& wanted : request.only) {
+        std::size_t row = 0;
+        std::string error;
+        if (!FindAtlasName(atlas, wanted, row, error)) {
+            std::cerr << "vandrel-cli lightcurve: --only: " << error << "\n";
             return 2;
         }
-    for (const std::string& name : atlas)
-        if (request.only.empty() ||
-            std::find(request.only.begin(), request.only.end(), name) != request.only.end())
-            names.push_back(name);
+        chosen[row] = true;
+    }
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < atlas.size(); ++i)
+        if (chosen[i]) names.push_back(atlas[i]);
     if (request.limit >= 0 && names.size() > static_cast<std::size_t>(request.limit))
         names.resize(static_cast<std::size_t>(request.limit));
 

@@ -15,13 +15,22 @@ namespace vp {
 
 int RunAtlas(const std::vector<std::string>& args) {
     CommonOptions options;
+    bool header = false;
+    auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string&) {
+        if (a[i] != "--header") return false;
+        header = true;
+        ++i;
+        return true;
+    };
     int exit =
         ParseCommandLine(args, "atlas",
-                         "Usage: vandrel-cli atlas\n"
+                         "Usage: vandrel-cli atlas [--header]\n"
                          "Prints the 324 atlas systems, one per line, tab-separated: name, q,\n"
-                         "inclination, r1, r2, T1, T2 as the boxes would show them.\n",
-                         options, nullptr);
+                         "inclination, r1, r2, T1, T2 as the boxes would show them.\n"
+                         "  --header                  a first line naming the columns\n",
+                         options, own);
     if (exit >= 0) return exit;
+    if (header) std::cout << "name\tq\ti\tr1\tr2\tT1\tT2\n";
     ScratchFolder scratch;
     CliPort port(scratch.path, nullptr);
     MainForm form(port);
