@@ -92,6 +92,12 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+// A phase in [0, 1) to five decimals; one that rounds up to a whole turn is 0.
+std::string PhaseText(double phase) {
+    const std::string text = Fixed(phase, 5);
+    return text == "1.00000" ? "0.00000" : text;
+}
+
 std::string IndexText(const std::vector<std::string>& names,
                       const std::vector<SystemResult>& results) {
     std::string text =
@@ -108,8 +114,8 @@ std::string IndexText(const std::vector<std::string>& names,
                                ? Fixed(m.hasSecondary ? m.shallower[c] : 0, 6)
                                : "");
         }
-        text += "," + (m.found ? Fixed(m.primaryPhase, 4) : "");
-        text += "," + (m.hasSecondary ? Fixed(m.secondaryPhase, 4) : "");
+        text += "," + (m.found ? PhaseText(m.primaryPhase) : "");
+        text += "," + (m.hasSecondary ? PhaseText(m.secondaryPhase) : "");
         text += "," + (r.ok ? std::string("ok") : CsvField("failed: " + r.error)) + "\n";
     }
     return text;

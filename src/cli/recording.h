@@ -40,7 +40,9 @@ double FluxOf(const CurveTable& table, double value);
 
 // The two eclipse minima of a recorded curve, found on the summed light of the three colours.
 // The deeper sets the primary; the secondary is the lowest local minimum at least a quarter
-// of a turn away from it. Depths are 1 - flux / brightest flux of that colour.
+// of a turn away from it. Depths are 1 - flux / brightest flux of that colour. The phase of
+// a minimum is its centre, the mid-point of the bisector of its lower half, interpolated
+// between samples.
 struct CurveMinima {
     bool found = false;  // the curve varies at all
     double primaryPhase = 0;
