@@ -47,25 +47,41 @@ int RunAtlas(const std::vector<std::string>& args) {
 
 int RunFrames(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string dir, gif, delayText = "5";
+    std::string dir, delayText = "5";
+    TurnGifSettings gif;
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
         if (a[i] == "--dir") return TakeValue(a, i, dir, error) || true;
-        if (a[i] == "--gif") return TakeValue(a, i, gif, error) || true;
+        if (a[i] == "--gif") return TakeValue(a, i, gif.path, error) || true;
         if (a[i] == "--delay") return TakeValue(a, i, delayText, error) || true;
+        if (a[i] == "--with-curve" || a[i] == "--stretch") {
+            (a[i] == "--stretch" ? gif.stretch : gif.withCurve) = true;
+            ++i;
+            return true;
+        }
         return false;
     };
-    int exit =
-        ParseCommandLine(args, "frames",
-                         "Usage: vandrel-cli frames --dir DIR | --gif FILE.gif [options]\n"
-                         "Records one turn of the orbit, one picture per animation step.\n"
-                         "  --dir DIR                 bitmaps as the window writes them\n"
-                         "                            (frame005.bmp ... frame000.bmp)\n"
-                         "  --gif FILE.gif            a looping animated GIF, phase 0 first\n"
-                         "  --delay CS                time per GIF frame, 1/100 s (default 5)\n",
-                         options, own);
+    int exit = ParseCommandLine(
+        args, "frames",
+        "Usage: vandrel-cli frames --dir DIR | --gif FILE.gif [options]\n"
+        "Records one turn of the orbit, one picture per animation step.\n"
+        "  --dir DIR                 bitmaps as the window writes them\n"
+        "                            (frame005.bmp ... frame000.bmp)\n"
+        "  --gif FILE.gif            a looping animated GIF, starting at light-curve\n"
+        "                            phase 0 (the primary eclipse)\n"
+        "  --delay CS                time per GIF frame, 1/100 s (default 5)\n"
+        "  --with-curve              the GIF shows the light curve under the picture,\n"
+        "                            a marker at each frame's phase and the phase\n"
+        "  --stretch                 the GIF brightens faint surfaces, keeping their\n"
+        "                            hue, so a cool companion stays visible (a star\n"
+        "                            at 1% of full brightness shows at 15%)\n",
+        options, own);
     if (exit >= 0) return exit;
-    if (dir.empty() && gif.empty()) {
+    if (dir.empty() && gif.path.empty()) {
         std::cerr << "vandrel-cli frames: --dir DIR or --gif FILE is required\n";
+        return 2;
+    }
+    if (gif.path.empty() && (gif.withCurve || gif.stretch)) {
+        std::cerr << "vandrel-cli frames: --with-curve and --stretch go with --gif\n";
         return 2;
     }
     long delay = 0;
@@ -75,15 +91,16 @@ int RunFrames(const std::vector<std::string>& args) {
             << delayText << "'\n";
         return 2;
     }
-    if (!gif.empty()) {
+    if (!gif.path.empty()) {
         std::string error;
         int frames = 0;
-        if (!WriteTurnGif(options, gif, static_cast<int>(delay), frames, error)) {
-            std::cerr << "vandrel-cli frames: " << (error.empty() ? "cannot write " + gif : error)
-                      << "\n";
+        gif.delayCentiseconds = static_cast<int>(delay);
+        if (!WriteTurnGif(options, gif, frames, error)) {
+            std::cerr << "vandrel-cli frames: "
+                      << (error.empty() ? "cannot write " + gif.path : error) << "\n";
             return 1;
         }
-        if (options.verbose) std::cerr << frames << " frames written to " << gif << "\n";
+        if (options.verbose) std::cerr << frames << " frames written to " << gif.path << "\n";
         if (dir.empty()) return 0;
     }
     ScratchFolder scratch;

@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "cli/atlas_names.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
+#include "shell/atlas_data.h"
 
 namespace vp {
 namespace {
@@ -211,7 +213,11 @@ std::string ContactState(const MainForm& form) {
 std::string SystemName(const CommonOptions& options) {
     if (!options.loadStar.empty())
         return std::filesystem::path(options.loadStar).filename().string();
-    return options.star;
+    std::vector<std::string> names;
+    for (const AtlasRow& row : kAtlasRows) names.emplace_back(row.name);
+    std::size_t row = 0;
+    std::string error;
+    return FindAtlasName(names, options.star, row, error) ? names[row] : options.star;
 }
 
 std::string SystemTitle(const MainForm& form, const std::string& name) {

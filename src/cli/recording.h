@@ -59,7 +59,7 @@ CurveMinima FindMinima(const CurveTable& table);
 // "single star".
 std::string ContactState(const MainForm& form);
 
-// The name of the system the options choose: the atlas name or the star file's name.
+// The name of the system the options choose: the atlas list entry or the star file's name.
 std::string SystemName(const CommonOptions& options);
 
 // A title for plots of the window's current system: the name and the parameter boxes.
