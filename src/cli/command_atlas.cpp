@@ -69,8 +69,9 @@ int RunFrames(const std::vector<std::string>& args) {
         "  --gif FILE.gif            a looping animated GIF, starting at light-curve\n"
         "                            phase 0 (the primary eclipse)\n"
         "  --delay CS                time per GIF frame, 1/100 s (default 5)\n"
-        "  --with-curve              the GIF shows the light curve under the picture,\n"
-        "                            a marker at each frame's phase and the phase\n"
+        "  --with-curve              the GIF shows the light curve under the picture\n"
+        "                            with a marker at each frame's phase, and the\n"
+        "                            phase written out\n"
         "  --stretch                 the GIF brightens faint surfaces, keeping their\n"
         "                            hue, so a cool companion stays visible (a star\n"
         "                            at 1% of full brightness shows at 15%)\n",

@@ -212,8 +212,8 @@ bool GifStream::Open(const std::string& path, std::string& error) {
         temporary_.clear();
         return false;
     }
-    (void)::fchmod(sink_.fd,
-                   0644);  // mkstemp makes the file private; saved files are ordinary ones
+    // mkstemp makes the file private; saved files are ordinary ones.
+    (void)::fchmod(sink_.fd, 0644);
     int code = 0;
     gif_ = EGifOpen(&sink_, WriteToFile, &code);
     if (!gif_) return Failed(GifErrorString(code), error);
