@@ -1,6 +1,8 @@
 // One turn of the orbit as a looping animated GIF.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "cli/options.h"
