@@ -96,7 +96,7 @@ bool FindAtlasName(const std::vector<std::string>& names, const std::string& wan
     }
     if (hits.size() > 1) {
         if (hits.size() > 12) hits.resize(12);
-        error = "'" + wanted + "' could be " + Quoted(names, hits) + "; give the whole name";
+        error = "'" + wanted + "' could be " + Quoted(names, hits) + "; name one of them";
         return false;
     }
     if (hits.empty() && !folded.empty()) {
