@@ -16,13 +16,22 @@ namespace vp {
 
 int RunAtlas(const std::vector<std::string>& args) {
     CommonOptions options;
+    bool header = false;
+    auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string&) {
+        if (a[i] != "--header") return false;
+        header = true;
+        ++i;
+        return true;
+    };
     int exit =
         ParseCommandLine(args, "atlas",
-                         "Usage: vandrel-cli atlas\n"
+                         "Usage: vandrel-cli atlas [--header]\n"
                          "Prints the 324 atlas systems, one per line, tab-separated: name, q,\n"
-                         "inclination, r1, r2, T1, T2 as the boxes would show them.\n",
-                         options, nullptr);
+                         "inclination, r1, r2, T1, T2 as the boxes would show them.\n"
+                         "  --header                  a first line naming the columns\n",
+                         options, own);
     if (exit >= 0) return exit;
+    if (header) std::cout << "name\tq\ti\tr1\tr2\tT1\tT2\n";
     ScratchFolder scratch;
     CliPort port(scratch.path, nullptr);
     MainForm form(port);
@@ -39,36 +48,52 @@ int RunAtlas(const std::vector<std::string>& args) {
 
 int RunFrames(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string dir, gif, delayText = "5";
+    std::string dir, delayText = "5";
+    TurnGifSettings gif;
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
         if (a[i] == "--dir") return TakeValue(a, i, dir, error) || true;
-        if (a[i] == "--gif") return TakeValue(a, i, gif, error) || true;
+        if (a[i] == "--gif") return TakeValue(a, i, gif.path, error) || true;
         if (a[i] == "--delay") return TakeValue(a, i, delayText, error) || true;
-        if (a[i] == "--fit-zoom") {
-            options.fitZoom = true;
+        bool* flag = a[i] == "--fit-zoom"     ? &options.fitZoom
+                     : a[i] == "--with-curve" ? &gif.withCurve
+                     : a[i] == "--stretch"    ? &gif.stretch
+                                              : nullptr;
+        if (flag) {
+            *flag = true;
             ++i;
             return true;
         }
         return false;
     };
-    int exit =
-        ParseCommandLine(args, "frames",
-                         "Usage: vandrel-cli frames --dir DIR | --gif FILE.gif [options]\n"
-                         "Records one turn of the orbit, one picture per animation step.\n"
-                         "  --dir DIR                 bitmaps as the window writes them\n"
-                         "                            (frame005.bmp ... frame000.bmp)\n"
-                         "  --gif FILE.gif            a looping animated GIF, phase 0 first\n"
-                         "  --delay CS                time per GIF frame, 1/100 s (default 5)\n"
-                         "  --fit-zoom                the largest zoom at which the whole orbit\n"
-                         "                            stays inside the picture\n"
-                         "A run draws at most 100000 frames: the animation step must be at least\n"
-                         "0.0036 degrees. Frames are written through temporary files; a frame\n"
-                         "name in DIR that is a symbolic link is replaced, its target is never\n"
-                         "written.\n",
-                         options, own);
+    int exit = ParseCommandLine(
+        args, "frames",
+        "Usage: vandrel-cli frames --dir DIR | --gif FILE.gif [options]\n"
+        "Records one turn of the orbit, one picture per animation step.\n"
+        "  --dir DIR                 bitmaps as the window writes them\n"
+        "                            (frame005.bmp ... frame000.bmp)\n"
+        "  --gif FILE.gif            a looping animated GIF, starting at light-curve\n"
+        "                            phase 0 (the primary eclipse)\n"
+        "  --delay CS                time per GIF frame, 1/100 s (default 5)\n"
+        "  --with-curve              the GIF shows the light curve under the picture\n"
+        "                            with a marker at each frame's phase, and the\n"
+        "                            phase written out\n"
+        "  --stretch                 the GIF brightens faint surfaces, keeping their\n"
+        "                            hue, so a cool companion stays visible (a star\n"
+        "                            at 1% of full brightness shows at 15%)\n"
+        "  --fit-zoom                the largest zoom at which the whole orbit\n"
+        "                            stays inside the picture\n"
+        "A run draws at most 100000 frames: the animation step must be at least\n"
+        "0.0036 degrees. Files are written through temporary files; a frame\n"
+        "name in DIR that is a symbolic link is replaced, its target is never\n"
+        "written.\n",
+        options, own);
     if (exit >= 0) return exit;
-    if (dir.empty() && gif.empty()) {
+    if (dir.empty() && gif.path.empty()) {
         std::cerr << "vandrel-cli frames: --dir DIR or --gif FILE is required\n";
+        return 2;
+    }
+    if (gif.path.empty() && (gif.withCurve || gif.stretch)) {
+        std::cerr << "vandrel-cli frames: --with-curve and --stretch go with --gif\n";
         return 2;
     }
     long delay = 0;
@@ -83,14 +108,15 @@ int RunFrames(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli frames: " << error << "\n";
         return 1;
     }
-    if (!gif.empty()) {
+    if (!gif.path.empty()) {
         int frames = 0;
-        if (!WriteTurnGif(options, gif, static_cast<int>(delay), frames, error)) {
-            std::cerr << "vandrel-cli frames: " << (error.empty() ? "cannot write " + gif : error)
-                      << "\n";
+        gif.delayCentiseconds = static_cast<int>(delay);
+        if (!WriteTurnGif(options, gif, frames, error)) {
+            std::cerr << "vandrel-cli frames: "
+                      << (error.empty() ? "cannot write " + gif.path : error) << "\n";
             return 1;
         }
-        if (options.verbose) std::cerr << frames << " frames written to " << gif << "\n";
+        if (options.verbose) std::cerr << frames << " frames written to " << gif.path << "\n";
         if (dir.empty()) return 0;
     }
     return RecordFrameFiles(options, dir);

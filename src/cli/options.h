@@ -20,6 +20,7 @@ struct CommonOptions {
     int height = 365;
     bool verbose = false;
     bool fitZoom = false;  // the largest zoom at which the whole orbit stays in the picture
+    std::vector<std::string> warnings;  // texts of box options that do not read as a number
 };
 
 // Parses one option at args[index] (advancing index past its value). Returns false with a

@@ -45,7 +45,9 @@ double FluxOf(const CurveTable& table, double value);
 
 // The two eclipse minima of a recorded curve, found on the summed light of the three colours.
 // The deeper sets the primary; the secondary is the lowest local minimum at least a quarter
-// of a turn away from it. Depths are 1 - flux / brightest flux of that colour.
+// of a turn away from it. Depths are 1 - flux / brightest flux of that colour. The phase of
+// a minimum is its centre, the mid-point of the bisector of its lower half, interpolated
+// between samples.
 struct CurveMinima {
     bool found = false;  // the curve varies at all
     double primaryPhase = 0;
@@ -65,7 +67,7 @@ std::string ContactState(const MainForm& form);
 // The warning for a recording whose stars were cut by the picture's edge; empty when none were.
 std::string ClippingWarning(const CurveRecording& recording);
 
-// The name of the system the options choose: the atlas name or the star file's name.
+// The name of the system the options choose: the atlas list entry or the star file's name.
 std::string SystemName(const CommonOptions& options);
 
 // A title for plots of the window's current system: the name and the parameter boxes.

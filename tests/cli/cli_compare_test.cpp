@@ -120,6 +120,67 @@ TEST(CliCompare, RecoversAZeroPointFromPhasedMagnitudesBetweenTheModelsSamples) 
     EXPECT_GT(After(blue.out, "residual RMS: "), 1e-4) << blue.out;
 }
 
+// The README's command from "build/vandrel-cli NAME" to its end, continuation lines joined.
+std::string ReadmeCommand(const std::string& readme, const std::string& name) {
+    std::size_t at = readme.find("build/vandrel-cli " + name + " ");
+    if (at == std::string::npos) return "";
+    std::string command;
+    for (at += std::string("build/vandrel-cli ").size(); at < readme.size() && readme[at] != '\n';
+         ++at) {
+        if (readme.compare(at, 2, "\\\n") == 0)
+            at = readme.find_first_not_of(' ', at + 2) - 1;
+        else
+            command += readme[at];
+    }
+    return command;
+}
+
+TEST(CliCompare, TheReadmeExampleRunsOnItsShippedFileAndPrintsWhatTheReadmeShows) {
+    const fs::path source = fs::path(VANDREL_SHARE_DIR).parent_path();
+    std::string readme, shipped;
+    ASSERT_TRUE(vp::ReadWholeFile((source / "README.md").string(), readme));
+    ASSERT_TRUE(vp::ReadWholeFile((source / "share/examples/aw-uma-v.txt").string(), shipped));
+    const std::string observe = ReadmeCommand(readme, "observe");
+    const std::string compare = ReadmeCommand(readme, "compare");
+    ASSERT_NE(observe.find("--out share/examples/aw-uma-v.txt"), std::string::npos) << observe;
+    ASSERT_NE(compare.find("--observed share/examples/aw-uma-v.txt"), std::string::npos) << compare;
+
+    // The documented command makes the shipped file, byte for byte.
+    fs::path dir = Scratch("cmpreadme");
+    fs::create_directories(dir / "share" / "examples");
+    CliRun made = RunCli(observe, dir.string());
+    ASSERT_EQ(made.exit, 0) << made.err;
+    std::string remade;
+    ASSERT_TRUE(vp::ReadWholeFile((dir / "share/examples/aw-uma-v.txt").string(), remade));
+    EXPECT_EQ(remade, shipped);
+
+    CliRun r = RunCli(compare, dir.string());
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const std::size_t printed = readme.find("```\nobservations: ");
+    ASSERT_NE(printed, std::string::npos);
+    EXPECT_EQ(r.out, readme.substr(printed + 4, readme.find("```", printed + 4) - printed - 4));
+    EXPECT_TRUE(fs::is_regular_file(dir / "aw-uma-fit.png"));
+}
+
+TEST(CliCompare, ObservedFluxesWithoutNoiseAreFittedExactly) {
+    fs::path dir = Scratch("cmpobserve");
+    const std::string file = (dir / "flux.txt").string();
+    CliRun made =
+        RunCli("observe --out " + file + " --flux --factor 5000 --count 300 --band blue" + kModel);
+    ASSERT_EQ(made.exit, 0) << made.err;
+    std::string text;
+    ASSERT_TRUE(vp::ReadWholeFile(file, text));
+    EXPECT_EQ(text.substr(0, text.find('\n')), "phase, flux");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 301);
+    CliRun r = RunCli("compare --observed " + file + " --band blue" + kModel);
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_NEAR(After(r.out, "flux factor: "), 5000, 1e-2) << r.out;
+    EXPECT_LT(After(r.out, "residual RMS: "), 1e-2) << r.out;  // phases written to 1e-6
+    EXPECT_EQ(RunCli("observe --count 10").exit, 2);
+    EXPECT_EQ(RunCli("observe --out " + file + " --count 0").exit, 2);
+    EXPECT_EQ(RunCli("observe --out " + file + " --period 1").exit, 2);
+}
+
 TEST(CliCompare, MalformedFilesAreAnsweredWithTheirLine) {
     fs::path dir = Scratch("cmpbad");
     const std::pair<std::string, std::string> cases[] = {

@@ -50,6 +50,22 @@ TEST(CliInfo, OptionsAreTypedIntoTheBoxes) {
     EXPECT_EQ(Line(r.out, "ViewScale"), "100");
 }
 
+TEST(CliInfo, TextsThatAreNoNumbersAreReadAsTheWindowDoesButWarnedAbout) {
+    CliRun r = RunCli("info --incl abc --t1 '5000 K' --q ' 0.5 ' --r2 .3E-0 --lines 5.");
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(Line(r.out, "txtIota"), "abc");
+    EXPECT_EQ(Line(r.out, "MassRatio"), "0.5");
+    EXPECT_NE(r.err.find("warning: --incl 'abc' is not a number; the box reads it as 0"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("--t1 '5000 K' is not a number; the box reads it as 5000"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("--q"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("--r2"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("--lines"), std::string::npos) << r.err;
+}
+
 TEST(CliInfo, UsageErrors) {
     CliRun unknown = RunCli("info --frobnicate");
     EXPECT_EQ(unknown.exit, 2);
