@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/temporaries.h"
+
 namespace vp {
 namespace {
 
@@ -183,6 +185,7 @@ void GifStream::Discard() {
     }
     if (!temporary_.empty()) {
         ::unlink(temporary_.c_str());
+        ForgetTemporary(temporary_);
         temporary_.clear();
     }
 }
@@ -203,7 +206,7 @@ bool GifStream::Open(const std::string& path, std::string& error) {
     temporary_ = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
                  ".vandrel-XXXXXX";
     sink_ = Sink();
-    sink_.fd = ::mkstemp(temporary_.data());
+    sink_.fd = MakeTemporaryFile(temporary_);
     if (sink_.fd < 0) {
         error = "cannot create a file in " +
                 (slash == std::string::npos ? std::string(".")
@@ -321,6 +324,7 @@ bool GifStream::Finish(std::string& error) {
         Discard();
         return false;
     }
+    ForgetTemporary(temporary_);
     temporary_.clear();
     return true;
 }

@@ -33,7 +33,8 @@ class GifPaletteBuilder {
 };
 
 // A looping animation written frame by frame into a temporary file beside the target, which
-// takes the target's place when the animation is finished; an unfinished one is removed.
+// takes the target's place when the animation is finished; an unfinished one is removed, also
+// when a termination signal ends the run (the file is one of the registered temporaries).
 class GifStream {
   public:
     GifStream(int width, int height, std::vector<std::uint32_t> palette, int delayCentiseconds);

@@ -7,6 +7,7 @@
 
 #include "cli/cli_port.h"
 #include "cli/curve_panel.h"
+#include "cli/frame_cap.h"
 #include "cli/gif_writer.h"
 #include "cli/plot_png.h"
 #include "cli/recording.h"
@@ -17,7 +18,6 @@
 namespace vp {
 namespace {
 
-constexpr long kMostFrames = 400000;
 // Long turns gather their palette and light curve from this many frames spread over the turn.
 constexpr long kMostSampledFrames = 720;
 
@@ -27,11 +27,12 @@ class TurnPhases {
   public:
     explicit TurnPhases(double stepDegrees) : increment_(stepDegrees * kPi / 180) {}
 
-    // The number of frames of one turn; 0 when the step never closes a turn within the limit.
+    // The number of frames of one turn; 0 when the step does not close a turn within the
+    // frame cap (with a frame to spare for the rounding of the summed angle).
     long Count() const {
         if (!(increment_ > 0) || !std::isfinite(increment_)) return 0;
         double angle = 0;
-        for (long frames = 1; frames <= kMostFrames; ++frames) {
+        for (long frames = 1; frames <= kMostFramesPerRun + 1; ++frames) {
             angle += increment_;
             if (angle >= kTwoPi) return frames;
         }
@@ -99,13 +100,11 @@ bool WriteTurnGif(const CommonOptions& options, const TurnGifSettings& settings,
     form.chkPhotometry.checked = false;
     form.txtEta.text = "0";
     form.Refresh_Click();
+    if (!StepWithinFrameCap(form, kFramesTurns, error)) return false;
     TurnPhases turn(Val(form.txtAnimSpeed.text));
     const long count = turn.Count();
     if (count == 0) {
-        error = Val(form.txtAnimSpeed.text) > 0
-                    ? "an animation step of " + form.txtAnimSpeed.text + " takes more than " +
-                          std::to_string(kMostFrames) + " frames for a turn"
-                    : "an animation step of " + form.txtAnimSpeed.text + " never completes a turn";
+        error = "an animation step of " + form.txtAnimSpeed.text + " never completes a turn";
         return false;
     }
     const int width = form.picture.Width(), height = form.picture.Height();

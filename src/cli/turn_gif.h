@@ -20,8 +20,8 @@ struct TurnGifSettings {
 // primary eclipse, rotation angle 90 degrees): the turn's phases moved on by a quarter turn.
 // A first pass over the turn (every frame, or an even sample of long turns) gathers the
 // colours for the palette and the light curve; the second draws and encodes frame by frame.
-// False with a message when the options do not apply, the turn does not close or the file
-// cannot be written; then the file is left as it was.
+// False with a message when the options do not apply, the turn does not close or takes more
+// than kMostFramesPerRun frames, or the file cannot be written; then the file is left as it was.
 bool WriteTurnGif(const CommonOptions& options, const TurnGifSettings& settings, int& frames,
                   std::string& error);
 

@@ -1,6 +1,6 @@
 // The headless tool's files when things go wrong: frames written through temporaries and never
 // through a symbolic link, failed runs that leave earlier files alone, scratch folders that work
-// whatever TMPDIR says and that a termination signal removes.
+// whatever TMPDIR says and that a termination signal removes, as it removes a half-written GIF.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/atomic_file.h"
 #include "support/run_cli.h"
@@ -26,6 +27,39 @@ std::size_t EntriesStartingWith(const fs::path& folder, const std::string& prefi
     for (const auto& e : fs::directory_iterator(folder))
         n += e.path().filename().string().rfind(prefix, 0) == 0;
     return n;
+}
+
+// Starts the tool with TMPDIR set to tmpdir and the termination signals at their defaults.
+pid_t StartCli(const std::vector<std::string>& args, const fs::path& tmpdir) {
+    const std::string environment = "TMPDIR=" + tmpdir.string();
+    std::vector<char*> argv{const_cast<char*>("vandrel-cli")};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    char* const envp[] = {const_cast<char*>(environment.c_str()), nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+        execve(VANDREL_CLI_PATH, argv.data(), envp);
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits up to 20 s for an entry of the folder whose name starts with prefix.
+bool AppearsWithin20s(const fs::path& folder, const std::string& prefix) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (EntriesStartingWith(folder, prefix) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Ends the process with the signal; true when the signal ended it.
+bool EndedBy(pid_t pid, int signal) {
+    kill(pid, signal);
+    int status = 0;
+    return waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) && WTERMSIG(status) == signal;
 }
 
 TEST(CliFrameFiles, NeverWritesThroughALinkAndNamesTheFramesItCouldNotWrite) {
@@ -73,31 +107,30 @@ TEST(CliScratch, AMissingOrUnusableTmpdirFallsBackToAFolderThatWorks) {
 TEST(CliScratch, TerminationSignalsRemoveTheScratchFolders) {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         fs::path dir = Scratch("signals");
-        const std::string tmpdir = "TMPDIR=" + dir.string();
         const std::string out = (dir / "curve.csv").string();
-        char* const environment[] = {const_cast<char*>(tmpdir.c_str()), nullptr};
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            for (int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
-            execle(VANDREL_CLI_PATH, "vandrel-cli", "lightcurve", "--out", out.c_str(), "--step",
-                   "0.05", static_cast<char*>(nullptr), environment);
-            _exit(127);
-        }
+        const pid_t pid = StartCli({"lightcurve", "--out", out, "--step", "0.05"}, dir);
+        ASSERT_GT(pid, 0);
         // A long recording: wait until its scratch folder is there, then end it.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (EntriesStartingWith(dir, "vandrel-cli-") == 0 &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(AppearsWithin20s(dir, "vandrel-cli-"));
         EXPECT_EQ(EntriesStartingWith(dir, "vandrel-cli-"), 1u);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        kill(pid, signal);
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_TRUE(EndedBy(pid, signal)) << signal;
         EXPECT_EQ(EntriesStartingWith(dir, "vandrel-cli-"), 0u) << signal;
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+// A GIF is encoded into a hidden file beside the target while its frames are drawn.
+TEST(CliScratch, ATerminationSignalLeavesNoHalfWrittenGif) {
+    fs::path dir = Scratch("gifsignal");
+    fs::create_directories(dir / "out");
+    const fs::path gif = dir / "out" / "turn.gif";
+    const pid_t pid = StartCli({"frames", "--gif", gif.string(), "--step", "0.05"}, dir);
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(AppearsWithin20s(dir / "out", ".vandrel-"));
+    EXPECT_TRUE(EndedBy(pid, SIGTERM));
+    EXPECT_EQ(EntriesStartingWith(dir / "out", ".vandrel-"), 0u);
+    EXPECT_FALSE(fs::exists(gif));
 }
 
 }  // namespace
