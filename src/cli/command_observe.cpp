@@ -66,6 +66,11 @@ int RunObserve(const std::vector<std::string>& args) {
             ++i;
             return true;
         }
+        if (a[i] == "--fit-zoom") {
+            options.fitZoom = true;
+            ++i;
+            return true;
+        }
         return false;
     };
     int exit = ParseCommandLine(
@@ -85,7 +90,11 @@ int RunObserve(const std::vector<std::string>& args) {
         "  --factor F                the flux of the brightest point (default 1)\n"
         "  --noise S                 Gaussian noise: S magnitudes, or S times the flux\n"
         "                            (default 0)\n"
-        "  --seed N                  the same seed gives the same file (default 1)\n",
+        "  --seed N                  the same seed gives the same file (default 1)\n"
+        "  --fit-zoom                record the model at the largest zoom at which the whole\n"
+        "                            orbit stays inside the picture\n"
+        "The model's recording draws at most 100000 frames in five turns: the animation step\n"
+        "must be at least 0.018 degrees.\n",
         options, own);
     if (exit >= 0) return exit;
     auto usage = [](const std::string& message) {
@@ -130,6 +139,8 @@ int RunObserve(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli observe: " << error << "\n";
         return 1;
     }
+    const std::string clipping = ClippingWarning(recording);
+    if (!clipping.empty()) std::cerr << "vandrel-cli observe: " << clipping << "\n";
     CurveTable model;
     if (!recording.complete || !ParseCurveFile(recording.csv, recording.magnitudes, model)) {
         std::cerr << "vandrel-cli observe: the model's light curve did not complete (a frame "

@@ -75,6 +75,16 @@ TEST(CliClipping, CutStarsAreReportedAndFitZoomKeepsTheOrbitInside) {
     EXPECT_NE(compared.err.find("cut by the picture's edge at 22 of 36 phases"), std::string::npos)
         << compared.err;
 
+    // So does observe, whose made-up observations would otherwise carry the lost light.
+    const std::string made = " --out " + (dir / "made.txt").string();
+    CliRun observed = RunCli("observe" + made + kPoleOnPair);
+    EXPECT_EQ(observed.exit, 0) << observed.err;
+    EXPECT_NE(observed.err.find("cut by the picture's edge at 22 of 36 phases"), std::string::npos)
+        << observed.err;
+    CliRun observedFit = RunCli("observe --fit-zoom" + made + kPoleOnPair);
+    EXPECT_EQ(observedFit.exit, 0) << observedFit.err;
+    EXPECT_EQ(observedFit.err.find("cut by"), std::string::npos) << observedFit.err;
+
     // The atlas index gives the fraction of phases cut.
     const std::string batch = "lightcurve --all-atlas " + (dir / "atlas").string() +
                               " --only 'AW UMa (106)' --step 30 --lines 4 --zoom 300";
