@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "cli/atlas_names.h"
 #include "cli/cli_port.h"
 #include "cli/plot_png.h"
 #include "cli/recording.h"
@@ -31,6 +32,7 @@ struct SystemResult {
     bool ok = false;
     std::string error;  // why not
     std::string contact;
+    double clipped = 0;  // fraction of the phases at which the stars were cut by the edge
     CurveTable table;
     CurveMinima minima;
     PlotText text;
@@ -62,6 +64,8 @@ void RecordSystem(const BatchRequest& request, const std::string& name,
     }
     if (result.ok) {
         result.contact = ContactState(form);
+        result.clipped = static_cast<double>(recording.cutPhases) /
+                         static_cast<double>(std::max<std::size_t>(recording.phases, 1));
         result.minima = FindMinima(result.table);
         result.text = {SystemTitle(form, name), SystemSubtitle(form, recording.magnitudes)};
     }
@@ -91,12 +95,18 @@ std::string Fixed(double value, int decimals) {
     return text;
 }
 
+// A phase in [0, 1) to five decimals; one that rounds up to a whole turn is 0.
+std::string PhaseText(double phase) {
+    const std::string text = Fixed(phase, 5);
+    return text == "1.00000" ? "0.00000" : text;
+}
+
 std::string IndexText(const std::vector<std::string>& names,
                       const std::vector<SystemResult>& results) {
     std::string text =
         "name,file,contact,red_deeper,red_shallower,green_deeper,green_shallower,blue_deeper,blue_"
         "shallower,"
-        "primary_phase,secondary_phase,status\n";
+        "primary_phase,secondary_phase,clipped,status\n";
     for (std::size_t i = 0; i < names.size(); ++i) {
         const SystemResult& r = results[i];
         text += CsvField(names[i]) + "," + CsvField(r.file) + "," + CsvField(r.contact);
@@ -107,8 +117,9 @@ std::string IndexText(const std::vector<std::string>& names,
                                ? Fixed(m.hasSecondary ? m.shallower[c] : 0, 6)
                                : "");
         }
-        text += "," + (m.found ? Fixed(m.primaryPhase, 4) : "");
-        text += "," + (m.hasSecondary ? Fixed(m.secondaryPhase, 4) : "");
+        text += "," + (m.found ? PhaseText(m.primaryPhase) : "");
+        text += "," + (m.hasSecondary ? PhaseText(m.secondaryPhase) : "");
+        text += "," + (r.ok ? Fixed(r.clipped, 4) : "");
         text += "," + (r.ok ? std::string("ok") : CsvField("failed: " + r.error)) + "\n";
     }
     return text;
@@ -148,17 +159,19 @@ int RunAtlasBatch(const BatchRequest& request) {
         form.AddStars();
         atlas = form.StarNameList.items;
     }
-    std::vector<std::string> names;
-    for (const std::string& wanted : request.only)
-        if (std::find(atlas.begin(), atlas.end(), wanted) == atlas.end()) {
-            std::cerr << "vandrel-cli lightcurve: no atlas system is named '" << wanted
-                      << "' (see 'vandrel-cli atlas')\n";
+    std::vector<bool> chosen(atlas.size(), request.only.empty());
+    for (const std::string& wanted : request.only) {
+        std::size_t row = 0;
+        std::string error;
+        if (!FindAtlasName(atlas, wanted, row, error)) {
+            std::cerr << "vandrel-cli lightcurve: --only: " << error << "\n";
             return 2;
         }
-    for (const std::string& name : atlas)
-        if (request.only.empty() ||
-            std::find(request.only.begin(), request.only.end(), name) != request.only.end())
-            names.push_back(name);
+        chosen[row] = true;
+    }
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < atlas.size(); ++i)
+        if (chosen[i]) names.push_back(atlas[i]);
     if (request.limit >= 0 && names.size() > static_cast<std::size_t>(request.limit))
         names.resize(static_cast<std::size_t>(request.limit));
 

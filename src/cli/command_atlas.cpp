@@ -1,10 +1,11 @@
 // vandrel-cli atlas, frames and save-star.
-#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/frame_cap.h"
+#include "cli/frame_files.h"
 #include "cli/option_values.h"
 #include "cli/turn_gif.h"
 #include "core/atomic_file.h"
@@ -15,13 +16,22 @@ namespace vp {
 
 int RunAtlas(const std::vector<std::string>& args) {
     CommonOptions options;
+    bool header = false;
+    auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string&) {
+        if (a[i] != "--header") return false;
+        header = true;
+        ++i;
+        return true;
+    };
     int exit =
         ParseCommandLine(args, "atlas",
-                         "Usage: vandrel-cli atlas\n"
+                         "Usage: vandrel-cli atlas [--header]\n"
                          "Prints the 324 atlas systems, one per line, tab-separated: name, q,\n"
-                         "inclination, r1, r2, T1, T2 as the boxes would show them.\n",
-                         options, nullptr);
+                         "inclination, r1, r2, T1, T2 as the boxes would show them.\n"
+                         "  --header                  a first line naming the columns\n",
+                         options, own);
     if (exit >= 0) return exit;
+    if (header) std::cout << "name\tq\ti\tr1\tr2\tT1\tT2\n";
     ScratchFolder scratch;
     CliPort port(scratch.path, nullptr);
     MainForm form(port);
@@ -38,25 +48,52 @@ int RunAtlas(const std::vector<std::string>& args) {
 
 int RunFrames(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string dir, gif, delayText = "5";
+    std::string dir, delayText = "5";
+    TurnGifSettings gif;
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
         if (a[i] == "--dir") return TakeValue(a, i, dir, error) || true;
-        if (a[i] == "--gif") return TakeValue(a, i, gif, error) || true;
+        if (a[i] == "--gif") return TakeValue(a, i, gif.path, error) || true;
         if (a[i] == "--delay") return TakeValue(a, i, delayText, error) || true;
+        bool* flag = a[i] == "--fit-zoom"     ? &options.fitZoom
+                     : a[i] == "--with-curve" ? &gif.withCurve
+                     : a[i] == "--stretch"    ? &gif.stretch
+                                              : nullptr;
+        if (flag) {
+            *flag = true;
+            ++i;
+            return true;
+        }
         return false;
     };
-    int exit =
-        ParseCommandLine(args, "frames",
-                         "Usage: vandrel-cli frames --dir DIR | --gif FILE.gif [options]\n"
-                         "Records one turn of the orbit, one picture per animation step.\n"
-                         "  --dir DIR                 bitmaps as the window writes them\n"
-                         "                            (frame005.bmp ... frame000.bmp)\n"
-                         "  --gif FILE.gif            a looping animated GIF, phase 0 first\n"
-                         "  --delay CS                time per GIF frame, 1/100 s (default 5)\n",
-                         options, own);
+    int exit = ParseCommandLine(
+        args, "frames",
+        "Usage: vandrel-cli frames --dir DIR | --gif FILE.gif [options]\n"
+        "Records one turn of the orbit, one picture per animation step.\n"
+        "  --dir DIR                 bitmaps as the window writes them\n"
+        "                            (frame005.bmp ... frame000.bmp)\n"
+        "  --gif FILE.gif            a looping animated GIF, starting at light-curve\n"
+        "                            phase 0 (the primary eclipse)\n"
+        "  --delay CS                time per GIF frame, 1/100 s (default 5)\n"
+        "  --with-curve              the GIF shows the light curve under the picture\n"
+        "                            with a marker at each frame's phase, and the\n"
+        "                            phase written out\n"
+        "  --stretch                 the GIF brightens faint surfaces, keeping their\n"
+        "                            hue, so a cool companion stays visible (a star\n"
+        "                            at 1% of full brightness shows at 15%)\n"
+        "  --fit-zoom                the largest zoom at which the whole orbit\n"
+        "                            stays inside the picture\n"
+        "A run draws at most 100000 frames: the animation step must be at least\n"
+        "0.0036 degrees. Files are written through temporary files; a frame\n"
+        "name in DIR that is a symbolic link is replaced, its target is never\n"
+        "written.\n",
+        options, own);
     if (exit >= 0) return exit;
-    if (dir.empty() && gif.empty()) {
+    if (dir.empty() && gif.path.empty()) {
         std::cerr << "vandrel-cli frames: --dir DIR or --gif FILE is required\n";
+        return 2;
+    }
+    if (gif.path.empty() && (gif.withCurve || gif.stretch)) {
+        std::cerr << "vandrel-cli frames: --with-curve and --stretch go with --gif\n";
         return 2;
     }
     long delay = 0;
@@ -66,48 +103,23 @@ int RunFrames(const std::vector<std::string>& args) {
             << delayText << "'\n";
         return 2;
     }
-    if (!gif.empty()) {
-        std::string error;
-        int frames = 0;
-        if (!WriteTurnGif(options, gif, static_cast<int>(delay), frames, error)) {
-            std::cerr << "vandrel-cli frames: " << (error.empty() ? "cannot write " + gif : error)
-                      << "\n";
-            return 1;
-        }
-        if (options.verbose) std::cerr << frames << " frames written to " << gif << "\n";
-        if (dir.empty()) return 0;
-    }
-    ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
-    MainForm form(port);
     std::string error;
-    if (!ApplyOptions(form, options, error)) {
+    if (!OptionsWithinFrameCap(options, kFramesTurns, error)) {
         std::cerr << "vandrel-cli frames: " << error << "\n";
         return 1;
     }
-    form.chkPhotometry.checked = false;  // frames need no light curve
-    form.SetChecked(form.chkBMP, true);
-    for (int t = 0; t < 5 * 400000 && form.chkBMP.checked; ++t) form.Timer1_Timer();
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    int copied = 0;
-    for (const auto& entry : fs::directory_iterator(scratch.path + "/Animation", ec)) {
-        fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename(),
-                      fs::copy_options::overwrite_existing, ec);
-        if (ec) {
-            std::cerr << "vandrel-cli frames: cannot write into " << dir << ": " << ec.message()
-                      << "\n";
+    if (!gif.path.empty()) {
+        int frames = 0;
+        gif.delayCentiseconds = static_cast<int>(delay);
+        if (!WriteTurnGif(options, gif, frames, error)) {
+            std::cerr << "vandrel-cli frames: "
+                      << (error.empty() ? "cannot write " + gif.path : error) << "\n";
             return 1;
         }
-        ++copied;
+        if (options.verbose) std::cerr << frames << " frames written to " << gif.path << "\n";
+        if (dir.empty()) return 0;
     }
-    if (form.chkBMP.checked) {
-        std::cerr << "vandrel-cli frames: the turn did not complete\n";
-        return 1;
-    }
-    if (options.verbose) std::cerr << copied << " frames written to " << dir << "\n";
-    return 0;
+    return RecordFrameFiles(options, dir);
 }
 
 int RunSaveStar(const std::vector<std::string>& args) {

@@ -18,8 +18,11 @@ namespace {
 constexpr const char* kBands[3] = {"red", "green", "blue"};
 
 std::string Shown(double value, const char* format = "%.6g") {
-    char text[48];
-    std::snprintf(text, sizeof text, format, value);
+    const int length = std::snprintf(nullptr, 0, format, value);
+    if (length <= 0) return "?";
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, value);
+    text.pop_back();
     return text;
 }
 
@@ -41,6 +44,11 @@ int RunCompare(const std::vector<std::string>& args) {
             ++i;
             return true;
         }
+        if (a[i] == "--fit-zoom") {
+            options.fitZoom = true;
+            ++i;
+            return true;
+        }
         return false;
     };
     int exit = ParseCommandLine(
@@ -51,13 +59,18 @@ int RunCompare(const std::vector<std::string>& args) {
         "squares and prints the residual RMS.\n"
         "  --observed FILE           columns phase (or time) and magnitude (or flux), separated\n"
         "                            by commas, semicolons or blanks; an optional header line;\n"
-        "                            '#' starts a comment; further columns are not read\n"
+        "                            '#' starts a comment; further columns are not read;\n"
+        "                            magnitudes lie within +-100, fluxes above 0\n"
         "  --period P --epoch T0     the first column holds times: phase = (t - T0) / P\n"
         "  --mag / --flux            the observations are magnitudes or fluxes (default: as the\n"
         "                            header names the column, else magnitudes)\n"
         "  --band red|green|blue     the model colour to compare (default green)\n"
+        "  --fit-zoom                record the model at the largest zoom at which the whole\n"
+        "                            orbit stays inside the picture\n"
         "  --plot-png FILE.png       model and observations, residuals below\n"
-        "  --out FILE.csv            per observation: line, phase, observed, model, residual\n",
+        "  --out FILE.csv            per observation: line, phase, observed, model, residual\n"
+        "The model's recording draws at most 100000 frames in five turns: the animation step\n"
+        "must be at least 0.018 degrees.\n",
         options, own);
     if (exit >= 0) return exit;
     auto usage = [](const std::string& message) {
@@ -100,6 +113,8 @@ int RunCompare(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli compare: " << error << "\n";
         return 1;
     }
+    const std::string clipping = ClippingWarning(recording);
+    if (!clipping.empty()) std::cerr << "vandrel-cli compare: " << clipping << "\n";
     CurveTable model;
     if (!recording.complete || !ParseCurveFile(recording.csv, recording.magnitudes, model)) {
         std::cerr << "vandrel-cli compare: the model's light curve did not complete (a frame "

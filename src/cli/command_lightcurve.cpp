@@ -6,6 +6,7 @@
 #include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
+#include "cli/frame_cap.h"
 #include "cli/option_values.h"
 #include "cli/plot_png.h"
 #include "cli/recording.h"
@@ -31,9 +32,11 @@ int RunLightCurve(const std::vector<std::string>& args) {
             if (TakeValue(a, i, name, error)) batch.only.push_back(name);
             return true;
         }
-        if (a[i] == "--mag" || a[i] == "--flux" || a[i] == "--plots") {
+        if (a[i] == "--mag" || a[i] == "--flux" || a[i] == "--plots" || a[i] == "--fit-zoom") {
             if (a[i] == "--plots")
                 batch.plots = true;
+            else if (a[i] == "--fit-zoom")
+                options.fitZoom = true;
             else
                 magnitudes = a[i] == "--mag";
             ++i;
@@ -51,10 +54,16 @@ int RunLightCurve(const std::vector<std::string>& args) {
         "  --plot FILE.bmp           also save the window's plot picture at the end\n"
         "  --plot-png FILE.png       also draw the curves with axes, title and legend\n"
         "  --mag / --flux            magnitude scale (default) or flux scale\n"
+        "  --fit-zoom                the largest zoom at which the whole orbit stays inside the\n"
+        "                            picture (stars cut by its edge lose light: a warning says\n"
+        "                            at how many phases)\n"
+        "A run draws at most 100000 frames; a recording may take five turns, so the animation\n"
+        "step must be at least 0.018 degrees.\n"
         "Every atlas system:\n"
         "  --all-atlas DIR           one CSV per system in DIR and DIR/index.csv with the\n"
         "                            contact state, the depths of both minima per colour\n"
-        "                            (flux scale) and their phases\n"
+        "                            (flux scale), their phases and the fraction of phases at\n"
+        "                            which the stars were cut by the picture's edge (clipped)\n"
         "  --plots                   also DIR/plots/NAME.png\n"
         "  --only NAME               only this system (repeatable)\n"
         "  --limit N                 only the first N systems\n"
@@ -82,6 +91,11 @@ int RunLightCurve(const std::vector<std::string>& args) {
             std::cerr << "vandrel-cli lightcurve: " << clash << " does not go with --all-atlas\n";
             return 2;
         }
+        std::string error;
+        if (!OptionsWithinFrameCap(options, kRecordingTurns, error)) {
+            std::cerr << "vandrel-cli lightcurve: " << error << "\n";
+            return 1;
+        }
         batch.options = options;
         batch.magnitudes = magnitudes;
         return RunAtlasBatch(batch);
@@ -104,8 +118,28 @@ int RunLightCurve(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli lightcurve: " << error << "\n";
         return 1;
     }
+    // Nothing is written unless the recording completed: a failed run leaves the files as they
+    // were.
     const std::string& bytes = recording.csv;
-    if (!out.empty() && !bytes.empty() && !WriteFileAtomically(out, bytes, &error)) {
+    const std::string clipping = ClippingWarning(recording);
+    if (!clipping.empty()) std::cerr << "vandrel-cli lightcurve: " << clipping << "\n";
+    if (recording.complete && Val(form.txtAnimSpeed.text) == 0)
+        std::cerr
+            << "vandrel-cli lightcurve: the animation step is 0, so every frame lies at phase 0 "
+               "and the file holds that one phase only\n";
+    if (!recording.complete) {
+        std::cerr << "vandrel-cli lightcurve: the recording did not complete within five turns "
+                     "(a frame without light, or an animation step of 0 or below); nothing was "
+                     "written\n";
+        return 1;
+    }
+    CurveTable table;
+    if (!plotPng.empty() && !ParseCurveFile(bytes, recording.magnitudes, table)) {
+        std::cerr << "vandrel-cli lightcurve: the recorded light curve cannot be read back for "
+                     "the plot\n";
+        return 1;
+    }
+    if (!out.empty() && !WriteFileAtomically(out, bytes, &error)) {
         std::cerr << "vandrel-cli lightcurve: cannot write " << out << ": " << error << "\n";
         return 1;
     }
@@ -113,25 +147,7 @@ int RunLightCurve(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli lightcurve: cannot write " << plot << ": " << error << "\n";
         return 1;
     }
-    if (recording.complete && Val(form.txtAnimSpeed.text) == 0)
-        std::cerr
-            << "vandrel-cli lightcurve: the animation step is 0, so every frame lies at phase 0 "
-               "and the file holds that one phase only\n";
-    if (!recording.complete) {
-        std::cerr << "vandrel-cli lightcurve: the recording did not complete within five turns "
-                     "(a frame without light, or an animation step of 0 or below); "
-                  << (bytes.empty() || out.empty() ? "nothing was written"
-                                                   : "the last file written is in " + out)
-                  << "\n";
-        return 1;
-    }
     if (!plotPng.empty()) {
-        CurveTable table;
-        if (!ParseCurveFile(bytes, recording.magnitudes, table)) {
-            std::cerr << "vandrel-cli lightcurve: the recorded light curve cannot be read back for "
-                         "the plot\n";
-            return 1;
-        }
         GuiSession gui;
         const PlotText text{SystemTitle(form, SystemName(options)),
                             SystemSubtitle(form, recording.magnitudes)};

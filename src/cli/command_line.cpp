@@ -40,6 +40,8 @@ int ParseCommandLine(const std::vector<std::string>& args, const std::string& co
                   << " (see --help)\n";
         return 2;
     }
+    for (const std::string& warning : options.warnings)
+        std::cerr << "vandrel-cli " << command << ": warning: " << warning << "\n";
     return -1;
 }
 

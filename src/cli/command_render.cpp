@@ -25,6 +25,11 @@ int RunRender(const std::vector<std::string>& args) {
             ++i;
             return true;
         }
+        if (a[i] == "--fit-zoom") {
+            options.fitZoom = true;
+            ++i;
+            return true;
+        }
         return false;
     };
     int exit = ParseCommandLine(args, "render",
@@ -33,7 +38,9 @@ int RunRender(const std::vector<std::string>& args) {
                                 "PNG when the name ends in .png.\n"
                                 "  --out FILE                the picture to write\n"
                                 "  --mode paint|dots|grid    drawing style (default paint)\n"
-                                "  --granulation             mottled surfaces\n",
+                                "  --granulation             mottled surfaces\n"
+                                "  --fit-zoom                the largest zoom at which the whole\n"
+                                "                            orbit stays inside the picture\n",
                                 options, own);
     if (exit >= 0) return exit;
     if (out.empty()) {

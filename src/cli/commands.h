@@ -15,5 +15,6 @@ int RunFrames(const std::vector<std::string>& args);
 int RunSaveStar(const std::vector<std::string>& args);
 int RunReplay(const std::vector<std::string>& args);
 int RunCompare(const std::vector<std::string>& args);
+int RunObserve(const std::vector<std::string>& args);
 
 }  // namespace vp

@@ -1,9 +1,11 @@
 // vandrel-cli: the program's window object without a window.
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
+#include "core/temporaries.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ constexpr Command kCommands[] = {
     {"lightcurve", vp::RunLightCurve,
      "record the three-colour light curve (one system or the atlas)"},
     {"compare", vp::RunCompare, "fit the model light curve to an observed one"},
+    {"observe", vp::RunObserve, "write made-up observations of the model, with noise"},
     {"atlas", vp::RunAtlas, "print the 324 atlas systems"},
     {"frames", vp::RunFrames, "record one turn of the orbit as bitmap frames or an animated GIF"},
     {"save-star", vp::RunSaveStar, "write the star parameter file of a system"},
@@ -39,8 +42,16 @@ int main(int argc, char** argv) {
         PrintUsage(args.empty() ? std::cerr : std::cout);
         return args.empty() ? 2 : 0;
     }
+    // Before any thread starts, so that every thread leaves these signals to the cleanup.
+    vp::RemoveTemporariesOnTerminationSignals();
     for (const Command& c : kCommands) {
-        if (args[0] == c.name) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+        if (args[0] != c.name) continue;
+        try {
+            return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
+        } catch (const std::exception& e) {
+            std::cerr << "vandrel-cli " << c.name << ": " << e.what() << "\n";
+            return 1;
+        }
     }
     std::cerr << "vandrel-cli: unknown command '" << args[0] << "'\n";
     PrintUsage(std::cerr);

@@ -88,10 +88,11 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
     bool firstContent = true;
     long number = 0;
     for (std::size_t at = 0; at < text.size();) {
-        std::size_t end = text.find('\n', at);
+        // Lines end in LF, CR LF or CR alone.
+        std::size_t end = text.find_first_of("\r\n", at);
         if (end == std::string_view::npos) end = text.size();
         const std::string_view line = Trim(text.substr(at, end - at));
-        at = end + 1;
+        at = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
         ++number;
         if (line.empty() || line.front() == '#') continue;
         const std::string where = "line " + std::to_string(number) + ": ";
@@ -136,6 +137,18 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
                         std::to_string(column + 1) + " is not a number";
                 return false;
             }
+        const bool magnitudes =
+            settings.magnitudes >= 0 ? settings.magnitudes == 1 : headerMagnitudes != 0;
+        if (magnitudes && std::fabs(second) > kMostMagnitude) {
+            error = where + "the magnitude " + Shown(second) + " is outside " +
+                    Shown(-kMostMagnitude) + " to " + Shown(kMostMagnitude);
+            return false;
+        }
+        if (!magnitudes && !(second > 0 && second <= kMostFlux)) {
+            error = where + "the flux " + Shown(second) + " is not above 0 and at most " +
+                    Shown(kMostFlux) + (second <= 0 ? " (for magnitudes give --mag)" : "");
+            return false;
+        }
         double phase = first;
         if (settings.times) {
             const double cycles = (first - settings.epoch) / settings.period;

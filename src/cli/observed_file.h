@@ -1,6 +1,6 @@
 // Observed light curves as users keep them: two columns or more, separated by commas,
 // semicolons or blanks; phase or time first, then magnitude or flux; an optional header
-// line naming them; '#' starts a comment line.
+// line naming them; '#' starts a comment line; lines end in LF, CR LF or CR.
 #pragma once
 
 #include <string>
@@ -27,6 +27,9 @@ struct ObservedCurve {
 // Phases accepted in the first column without a period; anything else is taken for a time.
 inline constexpr double kLowestPhase = -1;
 inline constexpr double kHighestPhase = 2;
+// Values beyond these are not observations of a star's light (and would overflow the fit).
+inline constexpr double kMostMagnitude = 100;
+inline constexpr double kMostFlux = 1e100;
 
 // False with a message naming the line for text that is not such a curve.
 bool ReadObserved(std::string_view text, const ObservedSettings& settings, ObservedCurve& curve,

@@ -28,6 +28,31 @@ bool ParseRealNumber(const std::string& text, double& value) {
     return true;
 }
 
+bool ReadsAsNumber(const std::string& text) {
+    std::string s;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') s += c;
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t from = i;
+        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+        return i > from;
+    };
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    bool mantissa = digits();
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        mantissa = digits() || mantissa;
+    }
+    if (!mantissa) return false;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (!digits()) return false;
+    }
+    return i == s.size();
+}
+
 bool HasExtension(const std::string& path, const std::string& extension) {
     if (path.size() < extension.size()) return false;
     for (std::size_t i = 0; i < extension.size(); ++i)

@@ -1,10 +1,13 @@
 #include "cli/options.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
+
+#include "cli/fit_zoom.h"
+
+#include "cli/atlas_names.h"
+#include "cli/option_values.h"
+#include "core/number_text.h"
 
 namespace vp {
 namespace {
@@ -72,6 +75,10 @@ bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
         if (arg == b.option) {
             std::string text;
             if (!value(text)) return false;
+            if (!ReadsAsNumber(text))
+                options.warnings.push_back(arg + " '" + text +
+                                           "' is not a number; the box reads it as " +
+                                           FormatNumber(Val(text)) + ", as the window would");
             options.boxes.emplace_back(b.box, text);
             return true;
         }
@@ -122,8 +129,9 @@ std::string CommonOptionsHelp() {
         "  --similar-areas / --no-similar-areas   Similar Areas (default on)\n"
         "  --single-star             Star 2 Active off\n"
         "Systems:\n"
-        "  --star NAME               choose an atlas system first (as its list entry, e.g. \"AW "
-        "UMa (106)\")\n"
+        "  --star NAME               choose an atlas system first: its list entry (\"AW UMa "
+        "(106)\")\n"
+        "                            or the star alone (\"aw uma\"), any case and blanks\n"
         "  --load-star FILE          load a star parameter file first, as the window's Load Star\n"
         "Picture and output:\n"
         "  --width W --height H      star picture size in pixels (default 832 x 365)\n"
@@ -137,13 +145,9 @@ bool ApplyOptions(MainForm& form, const CommonOptions& options, std::string& err
                         MainForm::kPlotButtonHeight;
     if (!options.star.empty()) {
         form.AddStars();
-        auto& names = form.StarNameList.items;
-        auto found = std::find(names.begin(), names.end(), options.star);
-        if (found == names.end()) {
-            error = "no atlas system is named '" + options.star + "' (see 'vandrel-cli atlas')";
-            return false;
-        }
-        form.StarNameList.listIndex = static_cast<int>(found - names.begin());
+        std::size_t row = 0;
+        if (!FindAtlasName(form.StarNameList.items, options.star, row, error)) return false;
+        form.StarNameList.listIndex = static_cast<int>(row);
         form.StarNameList_Click();
     }
     if (!options.loadStar.empty()) {
@@ -157,20 +161,8 @@ bool ApplyOptions(MainForm& form, const CommonOptions& options, std::string& err
     }
     for (const auto& [name, text] : options.boxes) form.FindControl(name)->text = text;
     for (const auto& [name, state] : options.switches) form.FindControl(name)->checked = state;
+    if (options.fitZoom && !FitZoomToOrbit(form, options.verbose, error)) return false;
     return true;
-}
-
-ScratchFolder::ScratchFolder() {
-    static int counter = 0;
-    path = (std::filesystem::temp_directory_path() /
-            ("vandrel-cli-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
-               .string();
-    std::filesystem::create_directories(path);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
 }
 
 }  // namespace vp

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/scratch_folder.h"
 #include "shell/main_form.h"
 
 namespace vp {
@@ -18,6 +19,8 @@ struct CommonOptions {
     int width = 832;
     int height = 365;
     bool verbose = false;
+    bool fitZoom = false;  // the largest zoom at which the whole orbit stays in the picture
+    std::vector<std::string> warnings;  // texts of box options that do not read as a number
 };
 
 // Parses one option at args[index] (advancing index past its value). Returns false with a
@@ -30,17 +33,9 @@ bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
 std::string CommonOptionsHelp();
 
 // Sizes the window's star picture, chooses the atlas system and loads the star file when
-// asked, then writes the boxes and switches. False with a message when the system is not in
-// the atlas or the file cannot be loaded (the window's error report text).
+// asked, then writes the boxes and switches, and with fitZoom the zoom that fits the orbit.
+// False with a message when the system is not in the atlas, the file cannot be loaded (the
+// window's error report text) or no zoom fits.
 bool ApplyOptions(MainForm& form, const CommonOptions& options, std::string& error);
-
-// A private application folder for one run of the tool, removed at the end.
-struct ScratchFolder {
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string path;
-};
 
 }  // namespace vp

@@ -3,10 +3,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <set>
 
+#include "cli/atlas_names.h"
+#include "cli/frame_cap.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
+#include "render/picture_fit.h"
+#include "shell/atlas_data.h"
 
 namespace vp {
 namespace {
@@ -26,16 +33,58 @@ double Wrap(double phase) {
     return p >= 1 ? 0 : p;
 }
 
-// The middle phase of the run of samples equal to table[at] around it, on the circle.
-double RunMiddle(const CurveTable& table, const std::vector<double>& total, std::size_t at) {
+// The centre of the minimum at sample at, on the circle: the mean of the mid-points between
+// its two flanks at several levels of its lower half (the bisector), each flank crossing
+// interpolated between samples, so that a flat or unevenly sampled bottom is centred to a
+// fraction of a step. The depth is measured from the lower of the two maxima within half a
+// turn on either side.
+double MinimumCentre(const CurveTable& table, const std::vector<double>& total, std::size_t at) {
     const std::size_t n = total.size();
-    std::size_t first = at, last = at, length = 1;
-    while (length < n && total[(first + n - 1) % n] == total[at])
-        first = (first + n - 1) % n, ++length;
-    while (length < n && total[(last + 1) % n] == total[at]) last = (last + 1) % n, ++length;
-    double end = table.phase[last];
-    if (end < table.phase[first]) end += 1;
-    return Wrap((table.phase[first] + end) / 2);
+    // Steps along the circle from the minimum: direction +1 or -1, the phase covered so far.
+    auto walk = [&](int direction, const std::function<bool(std::size_t, double)>& visit) {
+        std::size_t k = at;
+        double covered = 0;
+        for (std::size_t s = 1; s < n; ++s) {
+            const std::size_t next = direction > 0 ? (k + 1) % n : (k + n - 1) % n;
+            double gap = direction > 0 ? table.phase[next] - table.phase[k]
+                                       : table.phase[k] - table.phase[next];
+            if (gap < 0) gap += 1;
+            covered += gap;
+            if (covered >= 0.5 || !visit(next, covered)) return;
+            k = next;
+        }
+    };
+    double top[2] = {total[at], total[at]};
+    for (int side = 0; side < 2; ++side)
+        walk(side == 0 ? -1 : 1, [&](std::size_t k, double) {
+            top[side] = std::max(top[side], total[k]);
+            return true;
+        });
+    const double depth = std::min(top[0], top[1]) - total[at];
+    double sum = 0;
+    int levels = 0;
+    for (double fraction : {0.125, 0.25, 0.375, 0.5}) {
+        if (!(depth > 0)) break;
+        const double level = total[at] + fraction * depth;
+        double reach[2] = {-1, -1};  // phase from the minimum to each flank's crossing
+        for (int side = 0; side < 2; ++side) {
+            double before = total[at], coveredBefore = 0;
+            walk(side == 0 ? -1 : 1, [&](std::size_t k, double covered) {
+                if (total[k] < level) {
+                    before = total[k];
+                    coveredBefore = covered;
+                    return true;
+                }
+                reach[side] = coveredBefore +
+                              (covered - coveredBefore) * (level - before) / (total[k] - before);
+                return false;
+            });
+        }
+        if (reach[0] < 0 || reach[1] < 0) continue;
+        sum += (reach[1] - reach[0]) / 2;
+        ++levels;
+    }
+    return Wrap(table.phase[at] + (levels > 0 ? sum / levels : 0));
 }
 
 double CircleDistance(double a, double b) {
@@ -52,13 +101,27 @@ bool RecordCurve(MainForm& form, const CommonOptions& options, int magnitudes, C
     form.txtFilename.text = kRecordingFile;
     out.magnitudes = form.chkMag.checked;
     form.SetChecked(form.chkSave, true);
+    if (!StepWithinFrameCap(form, kRecordingTurns, error)) return false;
     const double step = Val(form.txtAnimSpeed.text);
     const long turnTicks = step > 0 ? static_cast<long>(std::ceil(360 / step)) + 1 : 72;
-    const long limit = 5 * std::min(turnTicks, 400000L);
-    for (long t = 0; t < limit && form.chkSave.checked; ++t) form.Timer1_Timer();
-    out.complete = !form.chkSave.checked;
+    std::set<double> phases, cut;
+    auto look = [&] {
+        phases.insert(form.model.Eta);
+        if (StarsCutByEdge(form.picture)) cut.insert(form.model.Eta);
+    };
+    look();  // the recompute's own frame
+    const long ticks = std::min(kRecordingTurns * turnTicks, kMostFramesPerRun);
+    for (long t = 0; t < ticks && form.chkSave.checked; ++t) {
+        form.Timer1_Timer();
+        look();
+    }
+    out.phases = phases.size();
+    out.cutPhases = cut.size();
     out.csv.clear();
-    ReadWholeFile(form.port().AppFolder() + "/LightCurves/" + kRecordingFile, out.csv);
+    out.complete =
+        !form.chkSave.checked &&
+        ReadWholeFile(form.port().AppFolder() + "/LightCurves/" + kRecordingFile, out.csv) &&
+        !out.csv.empty();
     return true;
 }
 
@@ -134,7 +197,7 @@ CurveMinima FindMinima(const CurveTable& table) {
         return d;
     };
     const std::size_t primary = static_cast<std::size_t>(low - total.begin());
-    m.primaryPhase = RunMiddle(table, total, primary);
+    m.primaryPhase = MinimumCentre(table, total, primary);
     m.deeper = depths(primary);
 
     std::size_t secondary = n;
@@ -146,7 +209,7 @@ CurveMinima FindMinima(const CurveTable& table) {
     }
     if (secondary == n) return m;
     m.hasSecondary = true;
-    m.secondaryPhase = RunMiddle(table, total, secondary);
+    m.secondaryPhase = MinimumCentre(table, total, secondary);
     m.shallower = depths(secondary);
     // The two may swap in a colour where the other star is the brighter.
     for (int c = 0; c < 3; ++c)
@@ -165,10 +228,26 @@ std::string ContactState(const MainForm& form) {
     return "detached";
 }
 
+std::string ClippingWarning(const CurveRecording& recording) {
+    if (recording.cutPhases == 0) return "";
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "warning: the stars are cut by the picture's edge at %zu of %zu phases (%.1f%%), "
+                  "so the light curve is too faint there; --fit-zoom chooses the largest zoom "
+                  "that keeps the whole orbit inside the picture",
+                  recording.cutPhases, recording.phases,
+                  100.0 * recording.cutPhases / std::max<std::size_t>(recording.phases, 1));
+    return text;
+}
+
 std::string SystemName(const CommonOptions& options) {
     if (!options.loadStar.empty())
         return std::filesystem::path(options.loadStar).filename().string();
-    return options.star;
+    std::vector<std::string> names;
+    for (const AtlasRow& row : kAtlasRows) names.emplace_back(row.name);
+    std::size_t row = 0;
+    std::string error;
+    return FindAtlasName(names, options.star, row, error) ? names[row] : options.star;
 }
 
 std::string SystemTitle(const MainForm& form, const std::string& name) {

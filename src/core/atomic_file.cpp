@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/temporaries.h"
+
 namespace vp {
 namespace {
 
@@ -23,11 +25,15 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     if (slash != std::string::npos) folder = slash == 0 ? "/" : path.substr(0, slash);
     std::string pattern = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
                           ".vandrel-XXXXXX";
-    int fd = mkstemp(pattern.data());
+    int fd = MakeTemporaryFile(pattern);
     if (fd < 0) {
         SetError(error, "cannot create a file in " + folder);
         return false;
     }
+    struct Forget {
+        const std::string& path;
+        ~Forget() { ForgetTemporary(path); }
+    } forget{pattern};
     std::size_t written = 0;
     while (written < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);

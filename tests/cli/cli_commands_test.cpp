@@ -37,6 +37,34 @@ TEST(CliAtlas, StarOptionChoosesASystemBeforeTheOtherOptions) {
     EXPECT_EQ(RunCli("info --star 'No Such Star'").exit, 1);
 }
 
+TEST(CliAtlas, NamesAreFoundWithoutTheirNumberInAnyCaseAndSpacing) {
+    for (const char* name : {"AW UMa", " aw  UMA ", "aw uma (106)"}) {
+        CliRun r = RunCli(std::string("info --star '") + name + "'");
+        ASSERT_EQ(r.exit, 0) << name << ": " << r.err;
+        EXPECT_NE(r.out.find("\nQratio = 0.072\n"), std::string::npos) << name;
+    }
+    CliRun twoBlanks = RunCli("info --star 'TX UMa (253)'");  // the entry has two blanks
+    ASSERT_EQ(twoBlanks.exit, 0) << twoBlanks.err;
+    EXPECT_NE(twoBlanks.out.find("\nQratio = 0.25\n"), std::string::npos);
+
+    CliRun ambiguous = RunCli("info --star v346");
+    EXPECT_EQ(ambiguous.exit, 1);
+    EXPECT_NE(ambiguous.err.find("'V346 Aql (117)' or 'V346 Cen (309)'"), std::string::npos)
+        << ambiguous.err;
+    CliRun slip = RunCli("info --star 'AW UMaa'");
+    EXPECT_EQ(slip.exit, 1);
+    EXPECT_NE(slip.err.find("did you mean 'AW UMa (106)'?"), std::string::npos) << slip.err;
+    CliRun only = RunCli("lightcurve --all-atlas " + Scratch("only").string() + " --only Delta");
+    EXPECT_EQ(only.exit, 2);
+    EXPECT_NE(only.err.find("'Delta Cap (76)', 'Delta Lib (225)' or 'Delta Ori (339)'"),
+              std::string::npos)
+        << only.err;
+
+    CliRun header = RunCli("atlas --header");
+    ASSERT_EQ(header.exit, 0);
+    EXPECT_EQ(header.out.substr(0, header.out.find("\n44i Boo")), "name\tq\ti\tr1\tr2\tT1\tT2");
+}
+
 TEST(CliStarFiles, SaveAndLoadGiveBackTheTexts) {
     fs::path folder = Scratch("star");
     std::string file = (folder / "s.txt").string();

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/atomic_file.h"
@@ -119,6 +120,67 @@ TEST(CliCompare, RecoversAZeroPointFromPhasedMagnitudesBetweenTheModelsSamples) 
     EXPECT_GT(After(blue.out, "residual RMS: "), 1e-4) << blue.out;
 }
 
+// The README's command from "build/vandrel-cli NAME" to its end, continuation lines joined.
+std::string ReadmeCommand(const std::string& readme, const std::string& name) {
+    std::size_t at = readme.find("build/vandrel-cli " + name + " ");
+    if (at == std::string::npos) return "";
+    std::string command;
+    for (at += std::string("build/vandrel-cli ").size(); at < readme.size() && readme[at] != '\n';
+         ++at) {
+        if (readme.compare(at, 2, "\\\n") == 0)
+            at = readme.find_first_not_of(' ', at + 2) - 1;
+        else
+            command += readme[at];
+    }
+    return command;
+}
+
+TEST(CliCompare, TheReadmeExampleRunsOnItsShippedFileAndPrintsWhatTheReadmeShows) {
+    const fs::path source = fs::path(VANDREL_SHARE_DIR).parent_path();
+    std::string readme, shipped;
+    ASSERT_TRUE(vp::ReadWholeFile((source / "README.md").string(), readme));
+    ASSERT_TRUE(vp::ReadWholeFile((source / "share/examples/aw-uma-v.txt").string(), shipped));
+    const std::string observe = ReadmeCommand(readme, "observe");
+    const std::string compare = ReadmeCommand(readme, "compare");
+    ASSERT_NE(observe.find("--out share/examples/aw-uma-v.txt"), std::string::npos) << observe;
+    ASSERT_NE(compare.find("--observed share/examples/aw-uma-v.txt"), std::string::npos) << compare;
+
+    // The documented command makes the shipped file, byte for byte.
+    fs::path dir = Scratch("cmpreadme");
+    fs::create_directories(dir / "share" / "examples");
+    CliRun made = RunCli(observe, dir.string());
+    ASSERT_EQ(made.exit, 0) << made.err;
+    std::string remade;
+    ASSERT_TRUE(vp::ReadWholeFile((dir / "share/examples/aw-uma-v.txt").string(), remade));
+    EXPECT_EQ(remade, shipped);
+
+    CliRun r = RunCli(compare, dir.string());
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const std::size_t printed = readme.find("```\nobservations: ");
+    ASSERT_NE(printed, std::string::npos);
+    EXPECT_EQ(r.out, readme.substr(printed + 4, readme.find("```", printed + 4) - printed - 4));
+    EXPECT_TRUE(fs::is_regular_file(dir / "aw-uma-fit.png"));
+}
+
+TEST(CliCompare, ObservedFluxesWithoutNoiseAreFittedExactly) {
+    fs::path dir = Scratch("cmpobserve");
+    const std::string file = (dir / "flux.txt").string();
+    CliRun made =
+        RunCli("observe --out " + file + " --flux --factor 5000 --count 300 --band blue" + kModel);
+    ASSERT_EQ(made.exit, 0) << made.err;
+    std::string text;
+    ASSERT_TRUE(vp::ReadWholeFile(file, text));
+    EXPECT_EQ(text.substr(0, text.find('\n')), "phase, flux");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 301);
+    CliRun r = RunCli("compare --observed " + file + " --band blue" + kModel);
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_NEAR(After(r.out, "flux factor: "), 5000, 1e-2) << r.out;
+    EXPECT_LT(After(r.out, "residual RMS: "), 1e-2) << r.out;  // phases written to 1e-6
+    EXPECT_EQ(RunCli("observe --count 10").exit, 2);
+    EXPECT_EQ(RunCli("observe --out " + file + " --count 0").exit, 2);
+    EXPECT_EQ(RunCli("observe --out " + file + " --period 1").exit, 2);
+}
+
 TEST(CliCompare, MalformedFilesAreAnsweredWithTheirLine) {
     fs::path dir = Scratch("cmpbad");
     const std::pair<std::string, std::string> cases[] = {
@@ -153,6 +215,34 @@ TEST(CliCompare, MalformedFilesAreAnsweredWithTheirLine) {
     EXPECT_EQ(RunCli("compare --observed x --period -1 --epoch 0").exit, 2);
     EXPECT_EQ(RunCli("compare --observed x --band purple").exit, 2);
     EXPECT_EQ(RunCli("compare").exit, 2);
+}
+
+TEST(CliCompare, AbsurdValuesAreRefusedAndEveryKindOfLineEndIsRead) {
+    fs::path dir = Scratch("cmpabsurd");
+    const std::string model = " --lines 2 --step 90";
+    const std::tuple<std::string, std::string, std::string> refused[] = {
+        {"0.1 12\n0.2 1e300\n", "", "line 2: the magnitude 1e+300 is outside -100 to 100"},
+        {"0.1 -101\n", "--mag", "line 1: the magnitude -101 is outside"},
+        {"phase flux\n0.1 1\n0.2 -0.5\n", "", "line 3: the flux -0.5 is not above 0"},
+        {"0.1 0\n", "--flux", "line 1: the flux 0 is not above 0"},
+        {"0.1 1e200\n", "--flux", "line 1: the flux 1e+200 is not above 0 and at most 1e+100"},
+        {"0.1 12\r0.2 x\r0.3 12\r", "", "line 2: 'x' in column 2 is not a number"},
+    };
+    for (const auto& [content, scale, message] : refused) {
+        vp::WriteFileAtomically((dir / "obs.txt").string(), content);
+        CliRun r = RunCli("compare --observed " + (dir / "obs.txt").string() + " " + scale + model);
+        EXPECT_EQ(r.exit, 1) << content;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("inf"), std::string::npos) << r.err;
+    }
+    // CR alone (old Mac files), LF and CR LF, also mixed: one observation per line.
+    for (const std::string& content : {std::string("phase mag\r0.1 12\r0.4 12.1\r0.7 12.2\r"),
+                                       std::string("0.1 12\r\n0.4 12.1\r0.7 12.2\n")}) {
+        vp::WriteFileAtomically((dir / "obs.txt").string(), content);
+        CliRun r = RunCli("compare --observed " + (dir / "obs.txt").string() + model);
+        EXPECT_EQ(r.exit, 0) << r.err;
+        EXPECT_NE(r.out.find("observations: 3 "), std::string::npos) << r.out;
+    }
 }
 
 }  // namespace

@@ -50,6 +50,22 @@ TEST(CliInfo, OptionsAreTypedIntoTheBoxes) {
     EXPECT_EQ(Line(r.out, "ViewScale"), "100");
 }
 
+TEST(CliInfo, TextsThatAreNoNumbersAreReadAsTheWindowDoesButWarnedAbout) {
+    CliRun r = RunCli("info --incl abc --t1 '5000 K' --q ' 0.5 ' --r2 .3E-0 --lines 5.");
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(Line(r.out, "txtIota"), "abc");
+    EXPECT_EQ(Line(r.out, "MassRatio"), "0.5");
+    EXPECT_NE(r.err.find("warning: --incl 'abc' is not a number; the box reads it as 0"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("--t1 '5000 K' is not a number; the box reads it as 5000"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("--q"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("--r2"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("--lines"), std::string::npos) << r.err;
+}
+
 TEST(CliInfo, UsageErrors) {
     CliRun unknown = RunCli("info --frobnicate");
     EXPECT_EQ(unknown.exit, 2);
@@ -111,6 +127,26 @@ TEST(CliLightCurve, ARecordingThatCannotCompleteEnds) {
     CliRun still = RunCli("lightcurve --out " + path.string() + " --step -5 --lines 2");
     EXPECT_EQ(still.exit, 0);
     EXPECT_NE(still.err.find("one phase"), std::string::npos);
+}
+
+// A tiny step would take hours (and 360 / step overflows): refused at once with the reason.
+TEST(CliLimits, RunsThatWouldDrawTooManyFramesAreRefusedAtOnce) {
+    auto folder = std::filesystem::temp_directory_path() / "vandrel-cli-test";
+    const std::string out = (folder / "limits.csv").string();
+    const std::string runs[] = {
+        "lightcurve --out " + out + " --step 1e-300",
+        "lightcurve --out " + out + " --step 1e-9",
+        "lightcurve --all-atlas " + (folder / "limits").string() + " --step 0.015",
+        "frames --dir " + (folder / "limits").string() + " --step 0.003",
+        "frames --gif " + (folder / "limits.gif").string() + " --step 0.003",
+    };
+    for (const std::string& run : runs) {
+        CliRun r = RunCli(run);
+        EXPECT_EQ(r.exit, 1) << run;
+        EXPECT_NE(r.err.find("a run draws at most 100000 frames"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "limits"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "limits.gif"));
 }
 
 }  // namespace

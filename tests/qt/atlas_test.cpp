@@ -36,6 +36,43 @@ TEST_F(Atlas, ChoosingAStarByMouseFillsTheBoxes) {
     ExpectRowInBoxes(42);
 }
 
+// Whether a row of the list is drawn in the selection's colour: a pixel at the row's right end,
+// where no text is, differs clearly from the list's background.
+bool Highlighted(QListWidget* list, int row) {
+    const QImage shown = list->viewport()->grab().toImage();
+    const QRect place = list->visualItemRect(list->item(row));
+    const QColor pixel = shown.pixelColor(place.right() - 2, place.center().y());
+    const QColor base = list->palette().color(QPalette::Base);
+    return std::abs(pixel.lightness() - base.lightness()) + std::abs(pixel.hue() - base.hue()) > 40;
+}
+
+TEST_F(Atlas, FocusAloneChoosesNoStarAndTheChosenRowStaysHighlighted) {
+    auto* list = Find<QListWidget>("StarNameList");
+    Box("txtTemp2")->setFocus();
+    for (int key = 0; key < 40 && !list->hasFocus(); ++key)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(list->hasFocus());
+    EXPECT_EQ(Text("Qratio"), "2.4");
+    EXPECT_EQ(Text("txtN1"), "7");
+    EXPECT_EQ(form().StarNameList.listIndex, -1);
+    EXPECT_TRUE(list->selectedItems().isEmpty());
+
+    // The first arrow key chooses the first star.
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(form().StarNameList.listIndex, 0);
+    ExpectRowInBoxes(1);
+    EXPECT_TRUE(Highlighted(list, 0));
+    EXPECT_FALSE(Highlighted(list, 1));
+
+    // The choice stays marked while the user works elsewhere, and a Ctrl+click does not unmark it.
+    TypeOver(Box("txtIota"), "60");
+    EXPECT_TRUE(Highlighted(list, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(0)).center());
+    EXPECT_TRUE(Highlighted(list, 0));
+    EXPECT_EQ(Text("txtIota"), "60");
+}
+
 TEST_F(Atlas, SlideShowStartsShowsNamesAndStops) {
     auto* button = Find<QPushButton>("SlideShow");
     auto* name = Find<QLabel>("lblSlideShow");

@@ -1,8 +1,11 @@
 // Parameter rows and switches driven through their widgets: scroll arrows, the thumb, key
 // releases in the boxes, check boxes and the drawing-style option buttons.
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QWindow>
 
 #include "qt/gui_fixture.h"
+#include "shell/qt/caption_frame.h"
 
 namespace vp::qt::testing {
 namespace {
@@ -107,7 +110,7 @@ TEST_F(ParameterControls, CheckBoxClicksToggleTheSwitch) {
     }
     EXPECT_TRUE(Find<QAbstractButton>("chkNeck")->isChecked());
     EXPECT_EQ(Find<QGroupBox>("FrameStar1")->title(), " Star 1 - Contact ");
-    EXPECT_EQ(Find<QGroupBox>("FrameStar1")->palette().color(QPalette::WindowText),
+    EXPECT_EQ(dynamic_cast<CaptionFrame*>(Find<QGroupBox>("FrameStar1"))->CaptionColour(),
               QColor(255, 0, 0));
 }
 
@@ -119,6 +122,22 @@ TEST_F(ParameterControls, AResizeRefitsTheStarPicture) {
     EXPECT_EQ(form().picture.Width(), 932);
     EXPECT_EQ(form().picture.Height(), 405);
     EXPECT_EQ(Find<QWidget>("Picture1")->size(), QSize(932, 405));
+}
+
+TEST_F(ParameterControls, RestoringTheMinimisedWindowRecomputes) {
+    // A pasted text waits for the next recompute; restoring the window from the task bar is one.
+    QApplication::clipboard()->setText("45");
+    QLineEdit* iota = Box("txtIota");
+    iota->selectAll();
+    iota->paste();
+    QWindow* handle = window->windowHandle();
+    handle->setWindowStates(Qt::WindowMinimized);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->isMinimized(); }));
+    EXPECT_DOUBLE_EQ(form().model.Iota, Radians(82));
+    handle->setWindowStates(Qt::WindowNoState);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->isMinimized(); }));
+    EXPECT_DOUBLE_EQ(form().model.Iota, Radians(45));
+    EXPECT_EQ(form().picture.Width(), 832);
 }
 
 }  // namespace

@@ -18,15 +18,18 @@ struct CliRun {
     std::string err;
 };
 
-// runIn: a folder to run in (the application folder of replay), or empty.
-inline CliRun RunCli(const std::string& arguments, const std::string& runIn = "") {
+// runIn: a folder to run in (the application folder of replay), or empty. environment:
+// assignments put before the command (TMPDIR=...), or empty.
+inline CliRun RunCli(const std::string& arguments, const std::string& runIn = "",
+                     const std::string& environment = "") {
     static int counter = 0;
     auto folder = std::filesystem::temp_directory_path() / "vandrel-cli-test";
     std::filesystem::create_directories(folder);
     std::string errPath =
         (folder / ("stderr-" + std::to_string(::getpid()) + "-" + std::to_string(counter++)))
             .string();
-    std::string command = std::string(VANDREL_CLI_PATH) + " " + arguments + " 2>" + errPath;
+    std::string command =
+        environment + " " + std::string(VANDREL_CLI_PATH) + " " + arguments + " 2>" + errPath;
     if (!runIn.empty()) command = "cd '" + runIn + "' && " + command;
     CliRun run;
     FILE* pipe = popen(command.c_str(), "r");

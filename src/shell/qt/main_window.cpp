@@ -19,8 +19,14 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyleOptionFrame>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 
+#include "core/number_text.h"
+#include "shell/atlas_data.h"
+#include "shell/qt/caption_frame.h"
+#include "shell/qt/choice_list.h"
 #include "shell/qt/picture_view.h"
 #include "shell/qt/qt_platform_port.h"
 
@@ -56,6 +62,74 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
 // The system's button face, or the control's own colour.
 QColor BackColour(const QWidget* widget, Colour c) {
     return c == kButtonFace ? QApplication::palette(widget).color(QPalette::Button) : ToQColor(c);
+}
+
+// The star panels: a night-sky background on which both the grey and the red caption read
+// clearly, with light row captions.
+const QColor kStarPanel(16, 18, 24);
+const QColor kStarPanelText(224, 226, 232);
+
+// Room for text in a line edit as it lays its text out: the style's contents rectangle less the
+// text margins and the edit's own 2 pixels on each side.
+int TextRoom(const QLineEdit* edit) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->rect();
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    const QRect contents =
+        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const QMargins margins = edit->textMargins();
+    return contents.width() - margins.left() - margins.right() - 4;
+}
+
+// The width a line edit needs to show a text without scrolling it (the text and the cursor).
+int WidthToShow(const QLineEdit* edit, const QString& text) {
+    return edit->width() - TextRoom(edit) + edit->fontMetrics().horizontalAdvance(text) + 1;
+}
+
+// The widest of the values the atlas writes into a parameter box, empty for the other boxes.
+QString WidestAtlasValue(const MainForm& f, const Control& box, const QFontMetrics& metrics) {
+    const std::pair<const Control*, double AtlasRow::*> columns[] = {
+        {&f.Qratio, &AtlasRow::q},      {&f.txtIota, &AtlasRow::incl},
+        {&f.txtRadius1, &AtlasRow::r1}, {&f.txtRadius2, &AtlasRow::r2},
+        {&f.txtTemp1, &AtlasRow::t1},   {&f.txtTemp2, &AtlasRow::t2}};
+    QString widest;
+    for (auto [control, column] : columns) {
+        if (control != &box) continue;
+        for (const AtlasRow& row : kAtlasRows) {
+            const QString text = ToQString(FormatNumber(row.*column));
+            if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest)) widest = text;
+        }
+    }
+    return widest;
+}
+
+// Narrows a label's font, as far as a readable limit, until its caption fits the label.
+void FitCaption(QLabel* label) {
+    const QString caption = label->text().trimmed();
+    QFont font = label->font();
+    for (int stretch = 95; stretch >= 75; stretch -= 5) {
+        if (QFontMetrics(font).horizontalAdvance(caption) <= label->contentsRect().width()) break;
+        font.setStretch(stretch);
+    }
+    label->setFont(font);
+}
+
+// Lines the boxes of a panel's rows up on the leftmost box, when every caption still fits.
+void AlignRows(QWidget* panel) {
+    const auto boxes = panel->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly);
+    const auto captions = panel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    int left = panel->width();
+    for (const QLineEdit* box : boxes) left = std::min(left, box->x());
+    for (const QLabel* caption : captions)
+        if (caption->fontMetrics().horizontalAdvance(caption->text().trimmed()) >
+            left - caption->x())
+            return;
+    for (QLineEdit* box : boxes)
+        box->setGeometry(left, box->y(), box->geometry().right() + 1 - left, box->height());
+    for (QLabel* caption : captions) caption->resize(left - caption->x(), caption->height());
 }
 
 void SetFont(QWidget* widget, bool bold, double pointSize) {
@@ -124,8 +198,8 @@ QWidget* MainWindow::WidgetOf(const Control& control) const {
     return nullptr;
 }
 
-QGroupBox* MainWindow::Frame(Control& control, QWidget* parent, const QRect& place) {
-    auto* frame = new QGroupBox(parent);
+CaptionFrame* MainWindow::Frame(Control& control, QWidget* parent, const QRect& place) {
+    auto* frame = new CaptionFrame(parent);
     frame->setGeometry(place);
     Bind(control, frame);
     return frame;
@@ -143,10 +217,6 @@ QLabel* MainWindow::Label(Control& control, QWidget* parent, const QRect& place)
 QLabel* MainWindow::FixedLabel(const char* text, QWidget* parent, const QRect& place) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setGeometry(place);
-    // Its own text colour, so that a frame's caption colour does not spread to it.
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-    label->setPalette(palette);
     return label;
 }
 
@@ -183,8 +253,11 @@ QScrollBar* MainWindow::ScrollBar(int k, QWidget* parent, const QRect& place) {
 
 void MainWindow::Row(QWidget* parent, int y, const char* caption, Control& box, int k, int boxX,
                      int boxWidth) {
-    FixedLabel(caption, parent, QRect(6, y, boxX - 6, 20));
-    TextBox(box, parent, QRect(boxX, y, boxWidth, 20));
+    QLineEdit* edit = TextBox(box, parent, QRect(boxX, y, boxWidth, 20));
+    // A box the atlas writes into grows to the left until every atlas value shows whole.
+    const int needed = WidthToShow(edit, WidestAtlasValue(form_, box, edit->fontMetrics()));
+    if (needed > boxWidth) edit->setGeometry(boxX + boxWidth - needed, y, needed, 20);
+    FitCaption(FixedLabel(caption, parent, QRect(6, y, edit->x() - 6, 20)));
     ScrollBar(k, parent, QRect(boxX + boxWidth + 1, y - 1, 15, 22));
 }
 
@@ -206,21 +279,26 @@ QWidget* MainWindow::Check(Control& control, QWidget* parent, const QRect& place
 }
 
 QListWidget* MainWindow::List(Control& control, QWidget* parent, const QRect& place) {
-    auto* list = new QListWidget(parent);
-    list->setGeometry(place);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
     Control* c = &control;
-    const bool atlas = c == &form_.StarNameList;
-    connect(list, &QListWidget::currentRowChanged, this, [this, c, atlas](int row) {
-        if (!atlas) {
-            c->listIndex = row;
-            return;
-        }
-        Forward([&] {
-            c->listIndex = row;
-            form_.StarNameList_Click();
+    QListWidget* list;
+    if (c == &form_.StarNameList) {
+        // A star is chosen by a click or a key that changes the selection, never by the focus.
+        list = new ChoiceList(parent);
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, c, list] {
+            const QList<QListWidgetItem*> chosen = list->selectedItems();
+            // A choice cannot be undone (Ctrl+click): the mirror marks the chosen row again.
+            if (chosen.isEmpty()) return Mirror();
+            Forward([&] {
+                c->listIndex = list->row(chosen.front());
+                form_.StarNameList_Click();
+            });
         });
-    });
+    } else {
+        list = new QListWidget(parent);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        connect(list, &QListWidget::currentRowChanged, this, [c](int row) { c->listIndex = row; });
+    }
+    list->setGeometry(place);
     Bind(control, list);
     return list;
 }
@@ -257,20 +335,27 @@ void MainWindow::BuildMenu() {
 
 void MainWindow::BuildParameterPanels(QWidget* client) {
     MainForm& f = form_;
-    QGroupBox* system = Frame(f.FrameSwitches, client, QRect(4, 2, 161, 95));
+    CaptionFrame* system = Frame(f.FrameSwitches, client, QRect(4, 2, 161, 95));
     Row(system, 18, "Inclination (\u00b0)", f.txtIota, 2, 98, 42);
     Row(system, 42, "Mass Ratio", f.Qratio, 14, 98, 42);
     Row(system, 66, "Latitude Lines", f.txtN1, 1, 98, 42);
 
-    QGroupBox* star1 = Frame(f.FrameStar1, client, QRect(4, 98, 161, 95));
+    CaptionFrame* star1 = Frame(f.FrameStar1, client, QRect(4, 98, 161, 95));
     Row(star1, 18, "Pole Radius", f.txtRadius1, 5, 98, 42);
     Row(star1, 42, "Limb Darkening ", f.txtLimb1, 9, 98, 42);
     Row(star1, 66, "Temperature (K)", f.txtTemp1, 11, 98, 42);
 
-    QGroupBox* star2 = Frame(f.FrameStar2, client, QRect(4, 194, 161, 95));
+    CaptionFrame* star2 = Frame(f.FrameStar2, client, QRect(4, 194, 161, 95));
     Row(star2, 18, "Pole Radius", f.txtRadius2, 6, 98, 42);
     Row(star2, 42, "Limb Darkening ", f.txtLimb2, 10, 98, 42);
     Row(star2, 66, "Temperature (K)", f.txtTemp2, 12, 98, 42);
+
+    for (CaptionFrame* panel : {system, star1, star2}) AlignRows(panel);
+    for (CaptionFrame* star : {star1, star2}) {
+        star->SetPanelColour(kStarPanel);
+        for (QLabel* caption : star->findChildren<QLabel*>())
+            SetRole(caption, QPalette::WindowText, kStarPanelText);
+    }
 
     QGroupBox* settings = Frame(f.FramePhotometry, client, QRect(4, 292, 161, 179));
     QWidget* animate = Check(f.AnimCheck, settings, QRect(4, 18, 120, 20));
@@ -320,14 +405,18 @@ void MainWindow::BuildHelpPanel(QWidget* client) {
     QGroupBox* help = Frame(f.HelpAreaFrame, client, QRect(170, 392, 837, 279));
     Label(f.Label28, help, QRect(18, 20, 90, 16));
     Label(f.Label27, help, QRect(110, 20, 273, 16));
-    List(f.HelpList, help, QRect(14, 50, 373, 199));
-    Label(f.Label19, help, QRect(402, 34, 90, 13));
-    List(f.StarSizeList, help, QRect(402, 50, 157, 199));
-    Label(f.Label20, help, QRect(570, 34, 59, 13));
-    List(f.RocheList, help, QRect(566, 50, 157, 199));
+    // The help list takes the panel's free width so that its lines fit on one line each in the
+    // usual fonts; a wider font wraps them, so no line ever needs scrolling sideways.
+    QListWidget* hints = List(f.HelpList, help, QRect(14, 50, 473, 199));
+    hints->setWordWrap(true);
+    hints->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Label(f.Label19, help, QRect(502, 34, 90, 13));
+    List(f.StarSizeList, help, QRect(502, 50, 157, 199));
+    Label(f.Label20, help, QRect(670, 34, 59, 13));
+    List(f.RocheList, help, QRect(666, 50, 157, 199));
     auto* line = new QFrame(help);
     line->setObjectName("Line2");
-    line->setGeometry(16, 39, 370, 2);
+    line->setGeometry(16, 39, 470, 2);
     line->setAutoFillBackground(true);
     SetRole(line, QPalette::Window, QColor(192, 192, 192));
     QLabel* more = Label(f.Label18, help, QRect(16, 252, 65, 13));
@@ -397,6 +486,17 @@ void MainWindow::ShowCentred() {
                                             s->availableGeometry()));
     }
     show();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    // Restoring the window from the task bar recomputes, as a size change does; its size is
+    // often the same, so no resize event comes.
+    if (event->type() == QEvent::WindowStateChange) {
+        const auto before = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+        if (before.testFlag(Qt::WindowMinimized) && !isMinimized())
+            Forward([&] { form_.Form_Resize(client_->width(), client_->height()); });
+    }
+    QMainWindow::changeEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -543,10 +643,10 @@ void MainWindow::MirrorOne(Binding& b) {
             break;
         }
         case ControlKind::Frame: {
-            auto* frame = static_cast<QGroupBox*>(w);
+            auto* frame = static_cast<CaptionFrame*>(w);
             const QString caption = ToQString(c.caption);
             if (frame->title() != caption) frame->setTitle(caption);
-            SetRole(w, QPalette::WindowText, ToQColor(c.foreColour));
+            frame->SetCaptionColour(ToQColor(c.foreColour));
             break;
         }
         case ControlKind::Button: {
@@ -566,7 +666,8 @@ void MainWindow::MirrorOne(Binding& b) {
                 b.shownItems = c.items;
             }
             const int row = c.listIndex < list->count() ? c.listIndex : -1;
-            if (list->currentRow() != row) list->setCurrentRow(row);
+            if (list->currentRow() != row || (row >= 0 && !list->item(row)->isSelected()))
+                list->setCurrentRow(row);
             break;
         }
         case ControlKind::ScrollBar: {

@@ -14,7 +14,6 @@
 #include "shell/main_form.h"
 
 class QButtonGroup;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -23,6 +22,7 @@ class QScrollBar;
 
 namespace vp::qt {
 
+class CaptionFrame;
 class PictureView;
 class QtPlatformPort;
 
@@ -63,6 +63,7 @@ class MainWindow : public QMainWindow {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -89,12 +90,13 @@ class MainWindow : public QMainWindow {
     void BuildFilePanels(QWidget* client);
 
     Binding& Bind(Control& control, QWidget* widget);
-    QGroupBox* Frame(Control& control, QWidget* parent, const QRect& place);
+    CaptionFrame* Frame(Control& control, QWidget* parent, const QRect& place);
     QLabel* Label(Control& control, QWidget* parent, const QRect& place);
     QLabel* FixedLabel(const char* text, QWidget* parent, const QRect& place);
     QLineEdit* TextBox(Control& control, QWidget* parent, const QRect& place);
     QScrollBar* ScrollBar(int k, QWidget* parent, const QRect& place);
-    // A parameter row: caption label, text box and scroll bar; x positions of the three.
+    // A parameter row: caption label, text box and scroll bar; the box's place as laid out,
+    // widened to the left where the atlas writes longer values into it.
     void Row(QWidget* parent, int y, const char* caption, Control& box, int k, int boxX,
              int boxWidth);
     QWidget* Check(Control& control, QWidget* parent, const QRect& place);
