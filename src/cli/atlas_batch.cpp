@@ -18,6 +18,7 @@
 #include "cli/atlas_names.h"
 #include "cli/cli_port.h"
 #include "cli/plot_png.h"
+#include "cli/precise_lightcurve.h"
 #include "cli/recording.h"
 #include "core/atomic_file.h"
 
@@ -36,10 +37,73 @@ struct SystemResult {
     CurveTable table;
     CurveMinima minima;
     PlotText text;
+    PreciseCurve precise;                   // the flux engine's curve, when asked for
+    std::vector<double> deeper, shallower;  // its depths per band
 };
+
+// One turn of the engine's curve, phases folded into [0, 1), every band summed: the table in
+// which FindMinima finds the minima; then each band's depths there.
+void PreciseMinima(SystemResult& r) {
+    const PreciseCurve& c = r.precise;
+    std::vector<std::pair<double, double>> points;
+    for (std::size_t i = 0; i < c.x.size(); ++i) {
+        double sum = 0;
+        for (const auto& v : c.value) sum += v[i];
+        points.push_back({c.x[i] - std::floor(c.x[i]), sum});
+    }
+    std::sort(points.begin(), points.end());
+    CurveTable table;
+    table.magnitudes = false;
+    for (const auto& [phase, sum] : points) {
+        if (!table.phase.empty() && phase - table.phase.back() < 1e-12) continue;
+        table.phase.push_back(phase);
+        for (auto& v : table.value) v.push_back(sum);
+    }
+    r.minima = FindMinima(table);
+    auto at = [&](std::size_t b, double phase) {
+        // The band's sample nearest the minimum's centre.
+        std::size_t best = 0;
+        double gap = 2;
+        for (std::size_t i = 0; i < c.x.size(); ++i) {
+            double d = std::fabs(c.x[i] - std::floor(c.x[i]) - phase);
+            d = std::min(d, 1 - d);
+            if (d < gap) gap = d, best = i;
+        }
+        return c.value[b][best];
+    };
+    for (std::size_t b = 0; b < c.value.size(); ++b) {
+        r.deeper.push_back(r.minima.found ? 1 - at(b, r.minima.primaryPhase) : 0);
+        r.shallower.push_back(r.minima.hasSecondary ? 1 - at(b, r.minima.secondaryPhase) : 0);
+    }
+}
+
+void ComputeSystem(const BatchRequest& request, const std::string& name, SystemResult& result) {
+    CommonOptions options = request.options;
+    options.star = name;
+    PreciseRequest precise = *request.precise;
+    precise.threads = 1;  // the batch's workers share the cores out already
+    std::string error, title, subtitle;
+    if (!ComputePreciseCurve(options, precise, false, result.precise, title, subtitle, error)) {
+        result.error = error;
+        return;
+    }
+    if (!WriteFileAtomically((fs::path(request.dir) / result.file).string(),
+                             PreciseCsv(result.precise), &error)) {
+        result.error = "cannot write " + result.file + ": " + error;
+        return;
+    }
+    result.ok = true;
+    result.contact = subtitle.substr(0, subtitle.find(','));
+    result.text = {title, subtitle};
+    PreciseMinima(result);
+}
 
 void RecordSystem(const BatchRequest& request, const std::string& name,
                   const std::string& appFolder, SystemResult& result) {
+    if (request.precise) {
+        ComputeSystem(request, name, result);
+        return;
+    }
     std::error_code ec;
     fs::create_directories(appFolder, ec);
     CommonOptions options = request.options;
@@ -99,6 +163,27 @@ std::string Fixed(double value, int decimals) {
 std::string PhaseText(double phase) {
     const std::string text = Fixed(phase, 5);
     return text == "1.00000" ? "0.00000" : text;
+}
+
+// The engine's index: depths per band, from the curves' flux relative to each brightest point.
+std::string PreciseIndexText(const std::vector<std::string>& names,
+                             const std::vector<SystemResult>& results,
+                             const std::vector<std::string>& bands) {
+    std::string text = "name,file,contact";
+    for (const std::string& b : bands) text += "," + b + "_deeper," + b + "_shallower";
+    text += ",primary_phase,secondary_phase,status\n";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const SystemResult& r = results[i];
+        text += CsvField(names[i]) + "," + CsvField(r.file) + "," + CsvField(r.contact);
+        for (std::size_t b = 0; b < bands.size(); ++b) {
+            text += "," + (r.ok ? Fixed(r.deeper[b], 6) : "");
+            text += "," + (r.ok && r.minima.hasSecondary ? Fixed(r.shallower[b], 6) : "");
+        }
+        text += "," + (r.ok && r.minima.found ? PhaseText(r.minima.primaryPhase) : "");
+        text += "," + (r.ok && r.minima.hasSecondary ? PhaseText(r.minima.secondaryPhase) : "");
+        text += "," + (r.ok ? std::string("ok") : CsvField("failed: " + r.error)) + "\n";
+    }
+    return text;
 }
 
 std::string IndexText(const std::vector<std::string>& names,
@@ -237,7 +322,9 @@ int RunAtlasBatch(const BatchRequest& request) {
             const std::string png =
                 (fs::path(request.dir) / "plots" / fs::path(r.file).replace_extension(".png"))
                     .string();
-            if (!WriteCurvePlot(png, r.table, r.text, error)) {
+            const bool written = request.precise ? WriteBandsPlot(png, r.precise, r.text, error)
+                                                 : WriteCurvePlot(png, r.table, r.text, error);
+            if (!written) {
                 r.ok = false;
                 r.error = "cannot write the plot " + png + ": " + error;
             }
@@ -261,7 +348,10 @@ int RunAtlasBatch(const BatchRequest& request) {
 
     std::string error;
     const std::string index = (fs::path(request.dir) / "index.csv").string();
-    if (!WriteFileAtomically(index, IndexText(names, results), &error)) {
+    const std::string indexText = request.precise
+                                      ? PreciseIndexText(names, results, request.precise->bands)
+                                      : IndexText(names, results);
+    if (!WriteFileAtomically(index, indexText, &error)) {
         std::cerr << "vandrel-cli lightcurve: cannot write " << index << ": " << error << "\n";
         return 1;
     }

@@ -6,17 +6,19 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "cli/precise_model.h"
 
 namespace vp {
 
 struct BatchRequest {
     std::string dir;
-    CommonOptions options;          // applied to every system after choosing it
-    int magnitudes = -1;            // as RecordCurve
-    bool plots = false;             // DIR/plots/NAME.png
-    std::vector<std::string> only;  // list names; empty for all
-    long limit = -1;                // at most this many systems, -1 for all
-    long jobs = 0;                  // worker threads, 0 for one per core
+    CommonOptions options;                    // applied to every system after choosing it
+    int magnitudes = -1;                      // as RecordCurve
+    bool plots = false;                       // DIR/plots/NAME.png
+    std::vector<std::string> only;            // list names; empty for all
+    long limit = -1;                          // at most this many systems, -1 for all
+    long jobs = 0;                            // worker threads, 0 for one per core
+    const PreciseRequest* precise = nullptr;  // the flux engine instead of the recording
 };
 
 // Returns the exit code: 0 all recorded, 1 when a system failed or DIR cannot be written,

@@ -1,4 +1,5 @@
 // vandrel-cli compare: the model's light curve held against an observed one.
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 
@@ -9,6 +10,7 @@
 #include "cli/observed_file.h"
 #include "cli/option_values.h"
 #include "cli/plot_png.h"
+#include "cli/precise_model.h"
 #include "cli/recording.h"
 #include "core/atomic_file.h"
 
@@ -32,7 +34,16 @@ int RunCompare(const std::vector<std::string>& args) {
     CommonOptions options;
     std::string observedPath, periodText, epochText, bandText = "green", plotPng, out;
     int magnitudes = -1;
+    bool picture = false;
+    PreciseRequest engine;
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
+        if (a[i] == "--picture") {
+            picture = true;
+            ++i;
+            return true;
+        }
+        for (const char* o : {"--ld-law", "--ld1", "--ld2", "--rings", "--threads"})
+            if (a[i] == o) return ParsePreciseOption(a, i, engine, error);
         if (a[i] == "--observed") return TakeValue(a, i, observedPath, error) || true;
         if (a[i] == "--period") return TakeValue(a, i, periodText, error) || true;
         if (a[i] == "--epoch") return TakeValue(a, i, epochText, error) || true;
@@ -54,9 +65,10 @@ int RunCompare(const std::vector<std::string>& args) {
     int exit = ParseCommandLine(
         args, "compare",
         "Usage: vandrel-cli compare --observed FILE [--plot-png FILE.png] [options]\n"
-        "Reads an observed light curve, records the model as 'lightcurve' does with the same\n"
-        "options, fits the vertical scale only (a magnitude zero-point or a flux factor) by least\n"
-        "squares and prints the residual RMS.\n"
+        "Reads an observed light curve, computes the model at the observed phases with the flux\n"
+        "engine (or records it from the window's picture with --picture), fits the vertical\n"
+        "scale only (a magnitude zero-point or a flux factor) by least squares and prints the\n"
+        "residual RMS.\n"
         "  --observed FILE           columns phase (or time) and magnitude (or flux), separated\n"
         "                            by commas, semicolons or blanks; an optional header line;\n"
         "                            '#' starts a comment; further columns are not read;\n"
@@ -64,9 +76,15 @@ int RunCompare(const std::vector<std::string>& args) {
         "  --period P --epoch T0     the first column holds times: phase = (t - T0) / P\n"
         "  --mag / --flux            the observations are magnitudes or fluxes (default: as the\n"
         "                            header names the column, else magnitudes)\n"
-        "  --band red|green|blue     the model colour to compare (default green)\n"
-        "  --fit-zoom                record the model at the largest zoom at which the whole\n"
-        "                            orbit stays inside the picture\n"
+        "  --band BAND               the model's band (default green, the window's colour):\n"
+        "                            U B V R I u g r i z G BP RP TESS Kepler red green blue\n"
+        "  --ld-law, --ld1, --ld2, --rings, --threads\n"
+        "                            the flux engine's limb darkening and mesh, as in\n"
+        "                            'lightcurve --precise'\n"
+        "  --picture                 the model recorded from the window's picture, as\n"
+        "                            'lightcurve' without --precise (red, green or blue only)\n"
+        "  --fit-zoom                with --picture: record at the largest zoom at which the\n"
+        "                            whole orbit stays inside the picture\n"
         "  --plot-png FILE.png       model and observations, residuals below\n"
         "  --out FILE.csv            per observation: line, phase, observed, model, residual\n"
         "The model's recording draws at most 100000 frames in five turns: the animation step\n"
@@ -92,7 +110,8 @@ int RunCompare(const std::vector<std::string>& args) {
     int band = -1;
     for (int b = 0; b < 3; ++b)
         if (bandText == kBands[b]) band = b;
-    if (band < 0) return usage("--band is red, green or blue, not '" + bandText + "'");
+    if (picture && band < 0) return usage("--band is red, green or blue, not '" + bandText + "'");
+    if (!picture && options.fitZoom) return usage("--fit-zoom goes with --picture");
 
     std::string text, error;
     if (!ReadWholeFile(observedPath, text, &error)) {
@@ -108,28 +127,62 @@ int RunCompare(const std::vector<std::string>& args) {
     ScratchFolder scratch;
     CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
-    CurveRecording recording;
-    if (!RecordCurve(form, options, observed.magnitudes ? 1 : 0, recording, error)) {
-        std::cerr << "vandrel-cli compare: " << error << "\n";
-        return 1;
+    // The model over one turn (for the plot) and at every observation.
+    std::vector<double> turnPhase, turnValue, atObservations;
+    std::string bandName = bandText;
+    if (picture) {
+        CurveRecording recording;
+        if (!RecordCurve(form, options, observed.magnitudes ? 1 : 0, recording, error)) {
+            std::cerr << "vandrel-cli compare: " << error << "\n";
+            return 1;
+        }
+        const std::string clipping = ClippingWarning(recording);
+        if (!clipping.empty()) std::cerr << "vandrel-cli compare: " << clipping << "\n";
+        CurveTable model;
+        if (!recording.complete || !ParseCurveFile(recording.csv, recording.magnitudes, model)) {
+            std::cerr << "vandrel-cli compare: the model's light curve did not complete (a frame "
+                         "without light, "
+                         "or an animation step of 0 or below)\n";
+            return 1;
+        }
+        turnPhase = model.phase;
+        turnValue = model.value[band];
+        for (double phase : observed.phase)
+            atObservations.push_back(ModelAt(turnPhase, turnValue, phase));
+    } else {
+        if (!ApplyOptions(form, options, error)) {
+            std::cerr << "vandrel-cli compare: " << error << "\n";
+            return 1;
+        }
+        engine.bands = {bandText};
+        const auto model = PreciseModel(form, engine, error);
+        if (!model) {
+            std::cerr << "vandrel-cli compare: " << error << "\n";
+            return 1;
+        }
+        bandName = model->Bands()[0].band.name;
+        for (int k = 0; k < 720; ++k) turnPhase.push_back(k / 720.0);
+        std::vector<double> all = turnPhase;
+        all.insert(all.end(), observed.phase.begin(), observed.phase.end());
+        const std::vector<double> flux = model->Fluxes(all)[0];
+        double top = 0;
+        for (double f : flux) top = std::max(top, f);
+        if (!(top > 0)) {
+            std::cerr << "vandrel-cli compare: the system gives no light in band " << bandName
+                      << "\n";
+            return 1;
+        }
+        for (std::size_t k = 0; k < flux.size(); ++k) {
+            const double relative = flux[k] / top;
+            const double v = observed.magnitudes
+                                 ? (relative > 0 ? -2.5 * std::log10(relative) : 99.0)
+                                 : relative;
+            (k < turnPhase.size() ? turnValue : atObservations).push_back(v);
+        }
     }
-    const std::string clipping = ClippingWarning(recording);
-    if (!clipping.empty()) std::cerr << "vandrel-cli compare: " << clipping << "\n";
-    CurveTable model;
-    if (!recording.complete || !ParseCurveFile(recording.csv, recording.magnitudes, model)) {
-        std::cerr << "vandrel-cli compare: the model's light curve did not complete (a frame "
-                     "without light, "
-                     "or an animation step of 0 or below)\n";
-        return 1;
-    }
-    const std::vector<double>& curve = model.value[band];
-    std::vector<double> atObservations;
-    atObservations.reserve(observed.phase.size());
-    for (double phase : observed.phase)
-        atObservations.push_back(ModelAt(model.phase, curve, phase));
     ScaleFit fit;
     if (!FitScale(atObservations, observed.value, observed.magnitudes, fit)) {
-        std::cerr << "vandrel-cli compare: the model's " << kBands[band]
+        std::cerr << "vandrel-cli compare: the model's " << bandName
                   << " flux is 0 at every observed phase; no scale fits\n";
         return 1;
     }
@@ -138,8 +191,11 @@ int RunCompare(const std::vector<std::string>& args) {
     std::cout << "observations: " << observed.phase.size() << " from " << observedPath;
     if (settings.times)
         std::cout << " (phased with P = " << periodText << ", T0 = " << epochText << ")";
-    std::cout << "\nmodel: " << SystemTitle(form, SystemName(options)) << ", " << kBands[band]
-              << ", " << model.size() << " phases\n";
+    std::cout << "\nmodel: " << SystemTitle(form, SystemName(options)) << ", " << bandName;
+    if (picture)
+        std::cout << ", " << turnPhase.size() << " phases\n";
+    else
+        std::cout << ", flux engine\n";
     if (observed.magnitudes)
         std::cout << "zero-point: " << Shown(fit.scale, "%+.6f")
                   << " mag (observed = model + zero-point)\n";
@@ -162,9 +218,9 @@ int RunCompare(const std::vector<std::string>& args) {
     if (!plotPng.empty()) {
         OverlayData data;
         data.magnitudes = observed.magnitudes;
-        data.band = band;
-        data.modelPhase = model.phase;
-        for (double v : curve)
+        data.band = band < 0 ? 1 : band;
+        data.modelPhase = turnPhase;
+        for (double v : turnValue)
             data.modelValue.push_back(observed.magnitudes ? v + fit.scale : fit.scale * v);
         data.phase = observed.phase;
         data.observed = observed.value;
@@ -172,10 +228,10 @@ int RunCompare(const std::vector<std::string>& args) {
         const std::string fitted = observed.magnitudes
                                        ? "zero-point " + Shown(fit.scale, "%+.4f") + " mag"
                                        : "flux factor " + Shown(fit.scale, "%.5g");
-        const PlotText titles{SystemTitle(form, SystemName(options)),
-                              "the " + std::string(kBands[band]) + " model against " +
-                                  std::to_string(observed.phase.size()) + " observations: " +
-                                  fitted + ", residual RMS " + Shown(fit.rms, "%.4g") + unit};
+        const PlotText titles{
+            SystemTitle(form, SystemName(options)),
+            "the " + bandName + " model against " + std::to_string(observed.phase.size()) +
+                " observations: " + fitted + ", residual RMS " + Shown(fit.rms, "%.4g") + unit};
         GuiSession gui;
         if (!WriteOverlayPlot(plotPng, data, titles, error)) {
             std::cerr << "vandrel-cli compare: cannot write " << plotPng << ": " << error << "\n";

@@ -9,6 +9,7 @@
 #include "cli/frame_cap.h"
 #include "cli/option_values.h"
 #include "cli/plot_png.h"
+#include "cli/precise_lightcurve.h"
 #include "cli/recording.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
@@ -20,7 +21,18 @@ int RunLightCurve(const std::vector<std::string>& args) {
     std::string out, plot, plotPng, limitText, jobsText;
     BatchRequest batch;
     int magnitudes = -1;
+    bool precise = false, engineOption = false;
+    PreciseRequest request;
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
+        if (a[i] == "--precise") {
+            precise = true;
+            ++i;
+            return true;
+        }
+        if (ParsePreciseOption(a, i, request, error)) {
+            if (error.empty()) engineOption = true;
+            return true;
+        }
         if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
         if (a[i] == "--plot") return TakeValue(a, i, plot, error) || true;
         if (a[i] == "--plot-png") return TakeValue(a, i, plotPng, error) || true;
@@ -67,9 +79,19 @@ int RunLightCurve(const std::vector<std::string>& args) {
         "  --plots                   also DIR/plots/NAME.png\n"
         "  --only NAME               only this system (repeatable)\n"
         "  --limit N                 only the first N systems\n"
-        "  --jobs N                  worker threads (default: one per core)\n",
+        "  --jobs N                  worker threads (default: one per core)\n"
+        "The flux engine instead of the window's picture:\n"
+        "  --precise                 the light of the stars' surfaces computed without a\n"
+        "                            picture, in real passbands: writes the CSV 'phase,BAND,...'\n"
+        "                            (or 'time,...'), flux relative to each band's brightest\n"
+        "                            point (default) or --mag, magnitudes below it\n" +
+            PreciseOptionsHelp(),
         options, own);
     if (exit >= 0) return exit;
+    if (engineOption && !precise) {
+        std::cerr << "vandrel-cli lightcurve: the flux engine's options go with --precise\n";
+        return 2;
+    }
     if (!limitText.empty() && !ParseWholeNumber(limitText, 0, 1000000, batch.limit)) {
         std::cerr << "vandrel-cli lightcurve: --limit needs a whole number of systems, not '"
                   << limitText << "'\n";
@@ -92,12 +114,13 @@ int RunLightCurve(const std::vector<std::string>& args) {
             return 2;
         }
         std::string error;
-        if (!OptionsWithinFrameCap(options, kRecordingTurns, error)) {
+        if (!precise && !OptionsWithinFrameCap(options, kRecordingTurns, error)) {
             std::cerr << "vandrel-cli lightcurve: " << error << "\n";
             return 1;
         }
         batch.options = options;
         batch.magnitudes = magnitudes;
+        if (precise) batch.precise = &request;
         return RunAtlasBatch(batch);
     }
     if (batch.plots || !batch.only.empty() || !limitText.empty() || !jobsText.empty()) {
@@ -108,6 +131,14 @@ int RunLightCurve(const std::vector<std::string>& args) {
     if (out.empty() && plotPng.empty()) {
         std::cerr << "vandrel-cli lightcurve: --out FILE or --plot-png FILE is required\n";
         return 2;
+    }
+    if (precise) {
+        if (!plot.empty() || options.fitZoom) {
+            std::cerr << "vandrel-cli lightcurve: --plot and --fit-zoom concern the picture; the "
+                         "flux engine draws none\n";
+            return 2;
+        }
+        return RunPreciseLightCurve(options, request, magnitudes == 1, out, plotPng);
     }
     ScratchFolder scratch;
     CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);

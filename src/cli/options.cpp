@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "cli/fit_zoom.h"
-
 #include "cli/atlas_names.h"
+#include "cli/fit_zoom.h"
 #include "cli/option_values.h"
 #include "core/number_text.h"
 

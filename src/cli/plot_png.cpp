@@ -30,7 +30,7 @@ const QColor kObservedColour(70, 70, 70);
 // are lower, as magnitudes are drawn.
 struct Panel {
     QRectF area;
-    double x0 = 0, x1 = 1, y0 = 0, y1 = 1, yStep = 0.1;
+    double x0 = 0, x1 = 1, y0 = 0, y1 = 1, yStep = 0.1, xStep = 0.25;
     bool inverted = false;
 
     QPointF At(double x, double y) const {
@@ -101,9 +101,10 @@ void DrawAxes(QPainter& p, const Panel& panel, const QString& xLabel, const QStr
     const QPen ink(Qt::black, 1);
     p.setFont(Font(13));
 
-    const double xStep = 0.25;
-    for (int i = 0; kPhaseFrom + i * xStep <= kPhaseTo + 1e-9; ++i) {
-        const double x = kPhaseFrom + i * xStep;
+    const int xDecimals = std::max(DecimalsOf(panel.xStep), 2);
+    const double firstX = std::ceil(panel.x0 / panel.xStep - 1e-9) * panel.xStep;
+    for (int i = 0; firstX + i * panel.xStep <= panel.x1 + 1e-9 * panel.xStep; ++i) {
+        const double x = firstX + i * panel.xStep;
         const double px = panel.At(x, panel.y0).x();
         p.setPen(grid);
         p.drawLine(QPointF(px, a.top()), QPointF(px, a.bottom()));
@@ -111,8 +112,8 @@ void DrawAxes(QPainter& p, const Panel& panel, const QString& xLabel, const QStr
         p.drawLine(QPointF(px, a.bottom()), QPointF(px, a.bottom() - 6));
         p.drawLine(QPointF(px, a.top()), QPointF(px, a.top() + 6));
         if (!xLabel.isEmpty())
-            p.drawText(QRectF(px - 40, a.bottom() + 4, 80, 18), Qt::AlignHCenter | Qt::AlignTop,
-                       TickLabel(x, 2));
+            p.drawText(QRectF(px - 60, a.bottom() + 4, 120, 18), Qt::AlignHCenter | Qt::AlignTop,
+                       TickLabel(x, xDecimals));
     }
     const int decimals = DecimalsOf(panel.yStep);
     const double firstTick = std::ceil(panel.y0 / panel.yStep - 1e-9);
@@ -207,6 +208,29 @@ QString ScaleLabel(bool magnitudes) {
                       : QString("flux relative to the brightest point");
 }
 
+// A colour for light of wavelength lambda (metres): violet through red, dark red beyond.
+QColor WavelengthColour(double lambda) {
+    const double nm = lambda * 1e9;
+    struct Stop {
+        double nm;
+        int r, g, b;
+    };
+    static constexpr Stop kStops[] = {{350, 110, 0, 160}, {430, 60, 40, 220}, {480, 20, 110, 220},
+                                      {520, 20, 150, 70}, {570, 150, 150, 0}, {610, 230, 110, 0},
+                                      {660, 214, 26, 28}, {800, 140, 20, 20}, {1000, 80, 10, 10}};
+    if (nm <= kStops[0].nm) return QColor(kStops[0].r, kStops[0].g, kStops[0].b);
+    for (std::size_t k = 1; k < std::size(kStops); ++k) {
+        if (nm > kStops[k].nm) continue;
+        const Stop a = kStops[k - 1], b = kStops[k];
+        const double f = (nm - a.nm) / (b.nm - a.nm);
+        return QColor(static_cast<int>(a.r + f * (b.r - a.r)),
+                      static_cast<int>(a.g + f * (b.g - a.g)),
+                      static_cast<int>(a.b + f * (b.b - a.b)));
+    }
+    const Stop last = kStops[std::size(kStops) - 1];
+    return QColor(last.r, last.g, last.b);
+}
+
 bool SavePng(const QImage& image, const std::string& path, std::string& error) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -269,6 +293,69 @@ bool WriteCurvePlot(const std::string& path, const CurveTable& table, const Plot
                {{kChannelNames[0], kChannelColours[0], true},
                 {kChannelNames[1], kChannelColours[1], true},
                 {kChannelNames[2], kChannelColours[2], true}});
+    p.end();
+    return SavePng(image, path, error);
+}
+
+bool WriteBandsPlot(const std::string& path, const PreciseCurve& curve, const PlotText& text,
+                    std::string& error) {
+    Panel panel;
+    panel.area = QRectF(112, 100, kWidth - 140, kHeight - 174);
+    panel.inverted = curve.magnitudes;
+    std::vector<const std::vector<double>*> all;
+    for (const auto& v : curve.value) all.push_back(&v);
+    double low, high;
+    if (curve.x.empty() || !Range(all, low, high)) {
+        error = "the light curve holds no values to plot";
+        return false;
+    }
+    NiceRange(low, high, 8, panel);
+    // Phases are drawn folded into one turn and repeated; times as they come.
+    std::vector<double> x = curve.x;
+    if (curve.times) {
+        panel.x0 = *std::min_element(x.begin(), x.end());
+        panel.x1 = *std::max_element(x.begin(), x.end());
+        if (!(panel.x1 > panel.x0)) panel.x0 -= 0.5, panel.x1 += 0.5;
+        panel.xStep = NiceStep(panel.x1 - panel.x0, 8);
+    } else {
+        panel.x0 = kPhaseFrom;
+        panel.x1 = kPhaseTo;
+        for (double& p : x) p -= std::floor(p);
+    }
+    std::vector<std::size_t> order(x.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return x[a] < x[b]; });
+    std::vector<double> sortedX;
+    for (std::size_t i : order) sortedX.push_back(x[i]);
+
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    DrawTitle(p, text);
+    DrawAxes(p, panel, curve.times ? "time" : "phase",
+             curve.absolute && !curve.magnitudes ? QString("flux, band intensity × separation²")
+                                                 : ScaleLabel(curve.magnitudes));
+    p.setClipRect(panel.area);
+    std::vector<LegendEntry> legend;
+    for (std::size_t b = 0; b < curve.value.size(); ++b) {
+        std::vector<double> sortedValue;
+        for (std::size_t i : order) sortedValue.push_back(curve.value[b][i]);
+        QPolygonF points;
+        if (curve.times) {
+            for (std::size_t i = 0; i < sortedX.size(); ++i)
+                if (std::isfinite(sortedValue[i])) points << panel.At(sortedX[i], sortedValue[i]);
+        } else {
+            points = Repeated(panel, sortedX, sortedValue);
+        }
+        const QColor colour = WavelengthColour(curve.wavelength[b]);
+        p.setPen(QPen(colour, 1.8));
+        p.drawPolyline(points);
+        legend.push_back({QString::fromStdString(curve.bands[b]), colour, true});
+    }
+    p.setClipping(false);
+    DrawLegend(p, panel.area, legend);
     p.end();
     return SavePng(image, path, error);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/precise_curve.h"
 #include "cli/recording.h"
 #include "surface/surface.h"
 
@@ -36,6 +37,11 @@ struct PlotText {
 
 // The red, green and blue curves of a recording from phase -0.25 to 1.75.
 bool WriteCurvePlot(const std::string& path, const CurveTable& table, const PlotText& text,
+                    std::string& error);
+
+// The flux engine's curves, one per band, coloured by wavelength: over phase -0.25 to 1.75
+// (phases), or over the times.
+bool WriteBandsPlot(const std::string& path, const PreciseCurve& curve, const PlotText& text,
                     std::string& error);
 
 // Observations and the fitted model of one colour, residuals in a panel below.

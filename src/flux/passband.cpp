@@ -96,6 +96,27 @@ double Band::Intensity(double T) const {
     return plain > 0 ? weighted / plain : 0;
 }
 
+double Band::MeanWavelength() const {
+    switch (kind) {
+        case Kind::PictureRed:
+            return 650e-9;
+        case Kind::PictureGreen:
+            return 540e-9;
+        case Kind::PictureBlue:
+            return 450e-9;
+        case Kind::Filter:
+            break;
+    }
+    double weighted = 0, plain = 0;
+    for (std::size_t i = 0; i + 1 < wavelength.size(); ++i) {
+        const double step = wavelength[i + 1] - wavelength[i];
+        const double s = 0.5 * (response[i] + response[i + 1]);
+        weighted += s * step * 0.5 * (wavelength[i] + wavelength[i + 1]);
+        plain += s * step;
+    }
+    return plain > 0 ? weighted / plain : 0;
+}
+
 bool FindBand(const std::string& name, Band& band, std::string& error) {
     band = Band{};
     const std::string lower = Lower(name);

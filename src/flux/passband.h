@@ -20,6 +20,10 @@ struct Band {
     // the response (photon counting: photons s^-1 m^-2 sr^-1 per metre of wavelength); a
     // picture colour gives the picture's channel value (0 to 255) for that temperature.
     double Intensity(double T) const;
+
+    // The response-weighted mean wavelength in metres (the picture's colours: a wavelength of
+    // the colour).
+    double MeanWavelength() const;
 };
 
 // A band by the name the user gives it: U B V R I (Johnson-Cousins), u g r i z (SDSS),

@@ -68,9 +68,10 @@ TEST(CliClipping, CutStarsAreReportedAndFitZoomKeepsTheOrbitInside) {
     EXPECT_LE(top + (image.height() - 1 - bottom), 8);
     EXPECT_EQ(RunCli("frames --fit-zoom --dir " + (dir / "frames").string() + kPoleOnPair).exit, 0);
 
-    // compare records the model the same way and warns the same way.
+    // compare --picture records the model the same way and warns the same way.
     vp::WriteFileAtomically((dir / "obs.txt").string(), "phase flux\n0.1 1\n0.6 1\n");
-    CliRun compared = RunCli("compare --observed " + (dir / "obs.txt").string() + kPoleOnPair);
+    CliRun compared =
+        RunCli("compare --picture --observed " + (dir / "obs.txt").string() + kPoleOnPair);
     EXPECT_EQ(compared.exit, 0) << compared.err;
     EXPECT_NE(compared.err.find("cut by the picture's edge at 22 of 36 phases"), std::string::npos)
         << compared.err;

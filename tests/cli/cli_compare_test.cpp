@@ -67,7 +67,7 @@ TEST(CliCompare, RecoversAFluxFactorFromTenThousandTimedObservations) {
 
     const auto start = std::chrono::steady_clock::now();
     CliRun r =
-        RunCli("compare --observed " + (dir / "obs.csv").string() +
+        RunCli("compare --picture --observed " + (dir / "obs.csv").string() +
                " --period 0.4387 --epoch 2451234.5678" + " --out " + (dir / "res.csv").string() +
                " --plot-png " + (dir / "cmp.png").string() + kModel);
     const double seconds =
@@ -107,7 +107,7 @@ TEST(CliCompare, RecoversAZeroPointFromPhasedMagnitudesBetweenTheModelsSamples) 
     }
     vp::WriteFileAtomically((dir / "obs.txt").string(), observed);
     CliRun r =
-        RunCli("compare --observed " + (dir / "obs.txt").string() + " --band red --mag" + kModel);
+        RunCli("compare --picture --observed " + (dir / "obs.txt").string() + " --band red --mag" + kModel);
     ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_NE(r.out.find("observations: 71 "), std::string::npos) << r.out;
     EXPECT_NEAR(After(r.out, "zero-point: "), 11.5, 1e-6) << r.out;
@@ -115,7 +115,7 @@ TEST(CliCompare, RecoversAZeroPointFromPhasedMagnitudesBetweenTheModelsSamples) 
 
     // The same observations against the blue model do not fit as well.
     CliRun blue =
-        RunCli("compare --observed " + (dir / "obs.txt").string() + " --band blue" + kModel);
+        RunCli("compare --picture --observed " + (dir / "obs.txt").string() + " --band blue" + kModel);
     ASSERT_EQ(blue.exit, 0) << blue.err;
     EXPECT_GT(After(blue.out, "residual RMS: "), 1e-4) << blue.out;
 }
@@ -172,7 +172,7 @@ TEST(CliCompare, ObservedFluxesWithoutNoiseAreFittedExactly) {
     ASSERT_TRUE(vp::ReadWholeFile(file, text));
     EXPECT_EQ(text.substr(0, text.find('\n')), "phase, flux");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 301);
-    CliRun r = RunCli("compare --observed " + file + " --band blue" + kModel);
+    CliRun r = RunCli("compare --picture --observed " + file + " --band blue" + kModel);
     ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_NEAR(After(r.out, "flux factor: "), 5000, 1e-2) << r.out;
     EXPECT_LT(After(r.out, "residual RMS: "), 1e-2) << r.out;  // phases written to 1e-6
@@ -200,20 +200,20 @@ TEST(CliCompare, MalformedFilesAreAnsweredWithTheirLine) {
     for (const auto& [content, message] : cases) {
         vp::WriteFileAtomically((dir / "bad.txt").string(), content);
         CliRun r =
-            RunCli("compare --observed " + (dir / "bad.txt").string() + " --lines 2 --step 90");
+            RunCli("compare --picture --observed " + (dir / "bad.txt").string() + " --lines 2 --step 90");
         EXPECT_EQ(r.exit, 1) << content;
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
     }
     vp::WriteFileAtomically((dir / "times.txt").string(), "phase flux\n0.1 1\n");
     CliRun phases =
-        RunCli("compare --observed " + (dir / "times.txt").string() + " --period 1 --epoch 0");
+        RunCli("compare --picture --observed " + (dir / "times.txt").string() + " --period 1 --epoch 0");
     EXPECT_EQ(phases.exit, 1);
     EXPECT_NE(phases.err.find("line 1: the first column holds phases"), std::string::npos)
         << phases.err;
-    EXPECT_EQ(RunCli("compare --observed " + (dir / "missing.txt").string()).exit, 1);
-    EXPECT_EQ(RunCli("compare --observed x --period 1").exit, 2);
-    EXPECT_EQ(RunCli("compare --observed x --period -1 --epoch 0").exit, 2);
-    EXPECT_EQ(RunCli("compare --observed x --band purple").exit, 2);
+    EXPECT_EQ(RunCli("compare --picture --observed " + (dir / "missing.txt").string()).exit, 1);
+    EXPECT_EQ(RunCli("compare --picture --observed x --period 1").exit, 2);
+    EXPECT_EQ(RunCli("compare --picture --observed x --period -1 --epoch 0").exit, 2);
+    EXPECT_EQ(RunCli("compare --picture --observed x --band purple").exit, 2);
     EXPECT_EQ(RunCli("compare").exit, 2);
 }
 
@@ -230,7 +230,7 @@ TEST(CliCompare, AbsurdValuesAreRefusedAndEveryKindOfLineEndIsRead) {
     };
     for (const auto& [content, scale, message] : refused) {
         vp::WriteFileAtomically((dir / "obs.txt").string(), content);
-        CliRun r = RunCli("compare --observed " + (dir / "obs.txt").string() + " " + scale + model);
+        CliRun r = RunCli("compare --picture --observed " + (dir / "obs.txt").string() + " " + scale + model);
         EXPECT_EQ(r.exit, 1) << content;
         EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("inf"), std::string::npos) << r.err;
@@ -239,7 +239,7 @@ TEST(CliCompare, AbsurdValuesAreRefusedAndEveryKindOfLineEndIsRead) {
     for (const std::string& content : {std::string("phase mag\r0.1 12\r0.4 12.1\r0.7 12.2\r"),
                                        std::string("0.1 12\r\n0.4 12.1\r0.7 12.2\n")}) {
         vp::WriteFileAtomically((dir / "obs.txt").string(), content);
-        CliRun r = RunCli("compare --observed " + (dir / "obs.txt").string() + model);
+        CliRun r = RunCli("compare --picture --observed " + (dir / "obs.txt").string() + model);
         EXPECT_EQ(r.exit, 0) << r.err;
         EXPECT_NE(r.out.find("observations: 3 "), std::string::npos) << r.out;
     }
