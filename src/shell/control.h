@@ -2,6 +2,7 @@
 // owns one of these per control; the Qt window mirrors them onto its widgets.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,10 @@ namespace vp {
 
 // The system's button-face colour, told apart from every 24-bit colour.
 constexpr Colour kButtonFace = 0x8000000F;
+
+// The longest text a parameter box holds, in bytes: far more than any number needs, and few
+// enough that no text typed, pasted, loaded or given to the tool costs anything to read.
+inline constexpr int kParameterTextMaxLength = 64;
 
 enum class ControlKind {
     TextBox,
@@ -29,6 +34,7 @@ struct Control {
     std::string name;
     ControlKind kind = ControlKind::Label;
     std::string text;     // text boxes
+    int maxLength = 0;    // text boxes: the longest text they hold, 0 for no limit
     std::string caption;  // labels, frames, buttons, check boxes, option buttons
     bool checked = false;
     bool visible = true;
@@ -40,5 +46,14 @@ struct Control {
     int listIndex = -1;              // selected item, -1 for none
     int value = 15000;               // scroll bars: position 0..30000
 };
+
+// Cuts a text box's text to its longest length, as its widget would, never inside a
+// character of several bytes.
+inline void CutToMaxLength(Control& box) {
+    if (box.maxLength <= 0 || box.text.size() <= static_cast<std::size_t>(box.maxLength)) return;
+    std::size_t end = static_cast<std::size_t>(box.maxLength);
+    while (end > 0 && (static_cast<unsigned char>(box.text[end]) & 0xC0) == 0x80) --end;
+    box.text.resize(end);
+}
 
 }  // namespace vp

@@ -20,6 +20,7 @@ Control& MainForm::Add(Control& c, const std::string& name, ControlKind kind) {
 void MainForm::InitialiseControls() {
     auto box = [&](Control& c, const char* name, const char* text) {
         Add(c, name, ControlKind::TextBox).text = text;
+        c.maxLength = kParameterTextMaxLength;
     };
     box(txtIota, "txtIota", "82");
     box(Qratio, "Qratio", "2.4");
@@ -35,12 +36,14 @@ void MainForm::InitialiseControls() {
     box(txtGamma, "txtGamma", "0");
     box(txtEta, "txtEta", "0");
     box(txtRotPer, "txtRotPer", "0.3");
+    // File names and the note are not parameters: no length of their own.
     box(txtFilename, "txtFilename", "vandrel1.csv");
     box(txtBMPName, "txtBMPName", "Bitmap File Name");
     box(txtMessage, "txtMessage",
         "Note: One star may not be visible because the temperature difference between the two "
         "stars is large.  \r\nHowever, the light curve generated using the Stefan-Boltzmann Law "
         "will be more accurate.\r\n");
+    txtFilename.maxLength = txtBMPName.maxLength = txtMessage.maxLength = 0;
     for (int k = 1; k <= 14; ++k)
         Add(VScroll[k], "VScroll" + std::to_string(k), ControlKind::ScrollBar);
 
@@ -133,10 +136,6 @@ Control* MainForm::FindControl(const std::string& name) {
     for (Control* c : controls_)
         if (c->name == name) return c;
     return nullptr;
-}
-
-double MainForm::QratioBoxValue() {
-    return Val(Qratio.text);
 }
 
 void MainForm::ShowSlowIteration() {

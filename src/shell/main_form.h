@@ -151,7 +151,6 @@ class MainForm : private ModelPort {
 
   private:
     // ModelPort
-    double QratioBoxValue() override;
     void ShowSlowIteration() override;
     void MarkStar1Unstable() override;
 

@@ -27,7 +27,7 @@ void MainForm::Refresh_Click() {
     curve.Reset(PlotWidth);
 
     RochePot(model);
-    StarSizeList.items = StarSizeLines(model, txtRadius1.text, txtRadius2.text, QratioBoxValue());
+    StarSizeList.items = StarSizeLines(model);
 
     const double t1 = model.Temp1, t2 = model.Temp2;
     txtMessage.visible =
@@ -54,9 +54,7 @@ void MainForm::Refresh_Click() {
 
     lblMessage.caption = "Rendering Stars";
 
-    const double n = model.LatLines1;
-    model.ShapeMemo.Recreate(n, 12 * n, 5, 2);
-    model.NeckMemo.Recreate(4 * n, 4 * n, 5);
+    RecreateMemoTables(model);
 
     port_.DoEvents();
     DrawStar();
