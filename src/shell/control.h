@@ -7,15 +7,12 @@
 #include <vector>
 
 #include "core/colour.h"
+#include "core/number_text.h"
 
 namespace vp {
 
 // The system's button-face colour, told apart from every 24-bit colour.
 constexpr Colour kButtonFace = 0x8000000F;
-
-// The longest text a parameter box holds, in bytes: far more than any number needs, and few
-// enough that no text typed, pasted, loaded or given to the tool costs anything to read.
-inline constexpr int kParameterTextMaxLength = 64;
 
 enum class ControlKind {
     TextBox,
