@@ -139,6 +139,10 @@ class MainForm : private ModelPort {
     static double ScrollStep(int k);
     // The file name of the animation frame at the current phase.
     std::string FrameFileName() const;
+    // The light-curve file of a recording: the name in txtFilename under LightCurves.
+    std::string LightCurvePath() const;
+    // Passages through phase 0 at which a recording tries to write its file before it stops.
+    static constexpr int kLightCurveWriteTries = 3;
 
     // Geometry of the pictures in the window's layout.
     static constexpr int kPictureLeft = 170;
@@ -168,6 +172,7 @@ class MainForm : private ModelPort {
 
     PlatformPort& port_;
     std::vector<Control*> controls_;
+    int lightCurveWriteFailures_ = 0;  // failed writes in a row of the current recording
     bool inTimer1_ = false;
     bool inTimer2_ = false;
 };

@@ -1,5 +1,6 @@
 // The file-name panel: star parameter files and the saved picture.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -126,18 +127,72 @@ TEST_F(StarFiles, MalformedFilesChangeNothing) {
               "File not found (Error 53) occured in procedure FileSave. \r\n\r\n");
 }
 
-TEST_F(StarFiles, WritesStayInsideTheProgramsFolders) {
+// Files are saved wherever the user typed; a failure names its cause. A link where the
+// file should go is replaced, never written through.
+TEST_F(StarFiles, SavesWhereTheUserTypedAndNamesTheCause) {
+    namespace fs = std::filesystem;
+    const fs::path app = platform.AppFolder();
+    fs::create_directories(app / "elsewhere");
+    form.Refresh_Click();
     form.mnuSaveStar_Click();
-    form.txtBMPName.text = platform.AppFolder() + "/Stars/../../outside.txt";
+    form.txtBMPName.text = (app / "Stars" / ".." / "outside.txt").string();
     form.cmbSaveBMP_Click();
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(platform.AppFolder()).parent_path() /
-                                         "outside.txt"));
-    EXPECT_EQ(platform.shown.back().title, "Notice");
-    EXPECT_TRUE(form.frameSaveBMP.visible);
-    form.txtBMPName.text = platform.AppFolder() + "/Stars/nofolder/x.txt";
+    EXPECT_FALSE(form.frameSaveBMP.visible);
+    EXPECT_TRUE(fs::is_regular_file(app / "outside.txt"));
+    form.mnuSaveBitmap_Click();
+    form.txtBMPName.text = (app / "elsewhere" / "picture.bmp").string();
     form.cmbSaveBMP_Click();
-    EXPECT_EQ(platform.shown.back().text,
-              "Path not found (Error 76) occured in procedure FileSave. \r\n\r\n");
+    EXPECT_TRUE(fs::is_regular_file(app / "elsewhere" / "picture.bmp"));
+
+    WriteFileAtomically((app / "victim.txt").string(), "keep");
+    fs::create_symlink(app / "victim.txt", app / "Stars" / "Star1.txt");
+    form.mnuSaveStar_Click();
+    form.cmbSaveBMP_Click();
+    std::string victim;
+    ASSERT_TRUE(ReadWholeFile((app / "victim.txt").string(), victim));
+    EXPECT_EQ(victim, "keep");
+    EXPECT_FALSE(fs::is_symlink(app / "Stars" / "Star1.txt"));
+
+    const std::pair<fs::path, std::string> failures[] = {
+        {app / "Stars" / "nofolder" / "x.txt", "Path not found (Error 76)"},
+        {app / "victim.txt" / "x.txt", "Path/File access error: cannot create a file in " +
+                                           (app / "victim.txt").string() +
+                                           ": Not a directory (Error 75)"},
+        {app / "elsewhere", "Path/File access error: cannot replace " +
+                                (app / "elsewhere").string() + ": Is a directory (Error 75)"},
+    };
+    for (const auto& [path, message] : failures) {
+        form.mnuSaveStar_Click();
+        form.txtBMPName.text = path.string();
+        form.cmbSaveBMP_Click();
+        EXPECT_EQ(platform.shown.back().text, message + " occured in procedure FileSave. \r\n\r\n");
+        EXPECT_TRUE(form.frameSaveBMP.visible);
+    }
+}
+
+// Loading reads only a regular file of sane size: a device, a FIFO or a folder is refused at
+// once with the reason, and no box changes.
+TEST_F(StarFiles, LoadRefusesWhatIsNoFile) {
+    const std::string fifo = platform.AppFolder() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big = platform.AppFolder() + "/big.txt";
+    WriteFileAtomically(big, "q");
+    std::filesystem::resize_file(big, kMaxReadBytes + 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/zero", "/dev/zero is not a regular file"},
+        {fifo, fifo + " is not a regular file"},
+        {platform.AppFolder(), platform.AppFolder() + " is a folder, not a file"},
+        {big, big + " is larger than 64 MiB"},
+    };
+    for (const auto& [path, reason] : cases) {
+        form.mnuLoad_Click();
+        form.txtBMPName.text = path;
+        form.cmbSaveBMP_Click();
+        EXPECT_EQ(platform.shown.back().text, "Path/File access error: " + reason +
+                                                  " (Error 75) occured in procedure FileSave. "
+                                                  "\r\n\r\n");
+        EXPECT_EQ(form.Qratio.text, "2.4");
+    }
 }
 
 TEST_F(StarFiles, SaveBitmapWritesThePicture) {
