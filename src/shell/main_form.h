@@ -19,6 +19,8 @@
 namespace vp {
 
 inline constexpr const char* kAppTitle = "VandrelProject";
+// Shown in lblMessage, its frame made visible, while a recording draws stars the picture cuts.
+inline constexpr const char* kStarsCutMessage = "The stars do not fit the picture: lower the zoom.";
 
 class MainForm : private ModelPort {
   public:

@@ -91,7 +91,10 @@ void MainForm::SaveFile() {
 }
 
 void MainForm::chkSave_Click() {
-    if (!chkSave.checked) return;
+    if (!chkSave.checked) {
+        frameMessage.visible = false;
+        return;
+    }
     const std::string folder = port_.AppFolder() + "/LightCurves";
     if (!port_.FolderExists(folder)) {
         ShowInfo("A 'LightCurves' folder has been created at " + folder + ".");
@@ -115,6 +118,7 @@ void MainForm::chkSave_Click() {
     txtEta.text = "0";
     Refresh_Click();
     lblMessage.caption = "Creating Light Curves";
+    if (frameMessage.visible) lblMessage.caption = kStarsCutMessage;  // its drawing was cut
     cmdPlot_Click();
 }
 

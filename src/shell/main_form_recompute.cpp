@@ -11,6 +11,7 @@ namespace vp {
 
 void MainForm::Refresh_Click() {
     curve.ColorChannel = 3;
+    frameMessage.visible = false;  // the light curve starts again: so does the fit's warning
 
     const int width = clientWidth - kPictureLeft - 10;
     const int height = clientHeight - kPictureTop - 5 - kPlotHeight - kPlotButtonHeight;
@@ -75,6 +76,11 @@ RenderSwitches MainForm::CurrentSwitches() const {
 void MainForm::DrawStar() {
     RenderSwitches switches = CurrentSwitches();
     renderer.DrawStar(model, *this, switches, picture);
+    // A recording measures the picture: light beyond its edge is missing from the curve.
+    if (chkSave.checked && renderer.StarsCutByEdge()) {
+        lblMessage.caption = kStarsCutMessage;
+        frameMessage.visible = true;
+    }
     if (chkPhotometry.checked) Photometry_Click();
 }
 

@@ -146,6 +146,25 @@ TEST_F(Recording, FluxFileOfEqualStarsHasTwoEqualSymmetricEclipses) {
     EXPECT_NEAR(top, 1, 1e-3);
 }
 
+// While a recording runs, the message label says when the picture cuts the stars, and the
+// message goes with the recording.
+TEST_F(Recording, ARecordingSaysWhenTheStarsDoNotFit) {
+    form.txtN1.text = "2";
+    form.SetChecked(form.chkSave, true);
+    ASSERT_TRUE(RunUntilSaved());
+    EXPECT_FALSE(form.frameMessage.visible);  // the default system fits
+    form.txtZoom.text = "160";
+    form.SetChecked(form.chkSave, true);
+    for (int t = 0; t < 72 && !form.frameMessage.visible; ++t) form.Timer1_Timer();
+    EXPECT_TRUE(form.frameMessage.visible);
+    EXPECT_EQ(form.lblMessage.caption, "The stars do not fit the picture: lower the zoom.");
+    ASSERT_TRUE(RunUntilSaved());
+    EXPECT_FALSE(form.frameMessage.visible);
+    form.SetChecked(form.AnimCheck, true);
+    for (int t = 0; t < 72; ++t) form.Timer1_Timer();  // no recording, no message
+    EXPECT_FALSE(form.frameMessage.visible);
+}
+
 TEST_F(Recording, CancelLeavesEverythingAlone) {
     platform.answers = {MessageAnswer::OK, MessageAnswer::Cancel};
     form.SetChecked(form.chkSave, true);
