@@ -36,24 +36,20 @@ void ReadParameters(ModelState& m, const ParameterTexts& b, float scaleWidth, fl
 
     Assign(m.Eta, DegToRad(Val(*b.txtEta)));
 
-    // The mass ratio as typed, before its correction, places the stars on their orbit.
     double q = Val(*b.Qratio);
-    const bool typedQFinite = Assign(m.OrbitMassRatio, q);
 
     double iota = Val(*b.txtIota);
     CorrectAbove(*b.txtIota, iota, 90, "90");
     CorrectBelow(*b.txtIota, iota, 0, "0");
     Assign(m.Iota, DegToRad(iota));
 
+    // One mass ratio for the lists, the shapes and the orbit, so that the picture and the
+    // lists describe one system: the corrected one. A value too large for a double keeps the
+    // one in force (before the first, the smallest the model takes).
     CorrectBelow(*b.Qratio, q, 0.001, "0.001");
     Assign(m.MassRatio, q);
-    if (!typedQFinite) {
-        // A mass ratio too large for a double keeps the last one in force (there is none
-        // before the first: then the smallest the model takes); the orbit uses the same, so
-        // that the picture and the lists describe one system.
-        if (!(m.MassRatio >= 0.001)) m.MassRatio = 0.001;
-        m.OrbitMassRatio = m.MassRatio;
-    }
+    if (!(m.MassRatio >= 0.001)) m.MassRatio = 0.001;
+    m.OrbitMassRatio = m.MassRatio;
 
     double r1 = Val(*b.txtRadius1);
     CorrectAbove(*b.txtRadius1, r1, 1, "0.99");
