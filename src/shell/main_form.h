@@ -141,6 +141,10 @@ class MainForm : private ModelPort {
     static double ScrollStep(int k);
     // The file name of the animation frame at the current phase.
     std::string FrameFileName() const;
+    // The largest zoom at which every frame of a turn (phases every stepDegrees) of the system
+    // of the last recompute, drawn with the window's switches, lies inside the star picture;
+    // 0 when none does. Changes nothing.
+    double LargestZoomInsidePicture(double stepDegrees) const;
     // The light-curve file of a recording: the name in txtFilename under LightCurves.
     std::string LightCurvePath() const;
     // Passages through phase 0 at which a recording tries to write its file before it stops.

@@ -5,6 +5,7 @@
 #include "model/parameters.h"
 #include "model/roche.h"
 #include "model/system_lists.h"
+#include "render/picture_fit.h"
 #include "shell/main_form.h"
 
 namespace vp {
@@ -59,6 +60,11 @@ void MainForm::Refresh_Click() {
 
     port_.DoEvents();
     DrawStar();
+}
+
+double MainForm::LargestZoomInsidePicture(double stepDegrees) const {
+    return LargestZoomInside(model, CurrentSwitches(), picture.Width(), picture.Height(),
+                             stepDegrees);
 }
 
 RenderSwitches MainForm::CurrentSwitches() const {

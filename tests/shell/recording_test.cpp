@@ -160,6 +160,15 @@ TEST_F(Recording, ARecordingSaysWhenTheStarsDoNotFit) {
     EXPECT_EQ(form.lblMessage.caption, "The stars do not fit the picture: lower the zoom.");
     ASSERT_TRUE(RunUntilSaved());
     EXPECT_FALSE(form.frameMessage.visible);
+    // At the largest zoom inside the picture no frame is cut.
+    const double fit = form.LargestZoomInsidePicture(5);
+    EXPECT_GT(fit, 100);
+    EXPECT_LT(fit, 160);
+    form.txtZoom.text = FormatNumber(fit);
+    form.SetChecked(form.chkSave, true);
+    for (int t = 0; t < 72; ++t) form.Timer1_Timer();
+    EXPECT_FALSE(form.frameMessage.visible);
+    form.SetChecked(form.chkSave, false);
     form.SetChecked(form.AnimCheck, true);
     for (int t = 0; t < 72; ++t) form.Timer1_Timer();  // no recording, no message
     EXPECT_FALSE(form.frameMessage.visible);
