@@ -36,6 +36,14 @@ bool Abandon(int fd, const std::string& temporary, std::string* error, const std
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* error) {
+    // A file replaces a file or a link, never a folder, a device, a FIFO or a socket.
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode))
+            return Refuse(error, path + " is a folder, not a file", EISDIR);
+        if (!S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode))
+            return Refuse(error, path + " is not a regular file", EINVAL);
+    }
     std::string folder = ".";
     std::size_t slash = path.find_last_of('/');
     if (slash != std::string::npos) folder = slash == 0 ? "/" : path.substr(0, slash);

@@ -12,7 +12,8 @@ namespace vp {
 // Returns true on success. On failure the target is untouched, no temporary file is left
 // behind, errno holds the cause and error (when given) says what failed and why. The
 // temporary file is created anew (never through a link) and the rename replaces a link at
-// the target's name rather than writing where it points.
+// the target's name rather than writing where it points. A folder, a device, a FIFO or a
+// socket at the target's name is never replaced (errno EISDIR, EINVAL).
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* error = nullptr);
 

@@ -158,9 +158,12 @@ TEST_F(StarFiles, SavesWhereTheUserTypedAndNamesTheCause) {
         {app / "victim.txt" / "x.txt", "Path/File access error: cannot create a file in " +
                                            (app / "victim.txt").string() +
                                            ": Not a directory (Error 75)"},
-        {app / "elsewhere", "Path/File access error: cannot replace " +
-                                (app / "elsewhere").string() + ": Is a directory (Error 75)"},
+        {app / "elsewhere", "Path/File access error: " + (app / "elsewhere").string() +
+                                " is a folder, not a file (Error 75)"},
+        {app / "fifo", "Path/File access error: " + (app / "fifo").string() +
+                           " is not a regular file (Error 75)"},
     };
+    ASSERT_EQ(::mkfifo((app / "fifo").c_str(), 0600), 0);
     for (const auto& [path, message] : failures) {
         form.mnuSaveStar_Click();
         form.txtBMPName.text = path.string();
@@ -168,6 +171,7 @@ TEST_F(StarFiles, SavesWhereTheUserTypedAndNamesTheCause) {
         EXPECT_EQ(platform.shown.back().text, message + " occured in procedure FileSave. \r\n\r\n");
         EXPECT_TRUE(form.frameSaveBMP.visible);
     }
+    EXPECT_TRUE(fs::is_fifo(app / "fifo"));
 }
 
 // Loading reads only a regular file of sane size: a device, a FIFO or a folder is refused at
