@@ -39,8 +39,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     // A file replaces a file or a link, never a folder, a device, a FIFO or a socket.
     struct stat existing {};
     if (::lstat(path.c_str(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode))
-            return Refuse(error, path + " is a folder, not a file", EISDIR);
+        if (S_ISDIR(existing.st_mode)) return Refuse(error, path + " is a folder", EISDIR);
         if (!S_ISREG(existing.st_mode) && !S_ISLNK(existing.st_mode))
             return Refuse(error, path + " is not a regular file", EINVAL);
     }
@@ -77,7 +76,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* err
     } closer{fd};
     struct stat info {};
     if (::fstat(fd, &info) != 0) return Fail(error, "cannot read " + path, errno);
-    if (S_ISDIR(info.st_mode)) return Refuse(error, path + " is a folder, not a file", EISDIR);
+    if (S_ISDIR(info.st_mode)) return Refuse(error, path + " is a folder", EISDIR);
     if (!S_ISREG(info.st_mode)) return Refuse(error, path + " is not a regular file", EINVAL);
     const std::string tooLarge =
         path + " is larger than " + std::to_string(kMaxReadBytes >> 20) + " MiB";

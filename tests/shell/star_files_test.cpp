@@ -158,8 +158,8 @@ TEST_F(StarFiles, SavesWhereTheUserTypedAndNamesTheCause) {
         {app / "victim.txt" / "x.txt", "Path/File access error: cannot create a file in " +
                                            (app / "victim.txt").string() +
                                            ": Not a directory (Error 75)"},
-        {app / "elsewhere", "Path/File access error: " + (app / "elsewhere").string() +
-                                " is a folder, not a file (Error 75)"},
+        {app / "elsewhere",
+         "Path/File access error: " + (app / "elsewhere").string() + " is a folder (Error 75)"},
         {app / "fifo", "Path/File access error: " + (app / "fifo").string() +
                            " is not a regular file (Error 75)"},
     };
@@ -185,7 +185,7 @@ TEST_F(StarFiles, LoadRefusesWhatIsNoFile) {
     const std::pair<std::string, std::string> cases[] = {
         {"/dev/zero", "/dev/zero is not a regular file"},
         {fifo, fifo + " is not a regular file"},
-        {platform.AppFolder(), platform.AppFolder() + " is a folder, not a file"},
+        {platform.AppFolder(), platform.AppFolder() + " is a folder"},
         {big, big + " is larger than 64 MiB"},
     };
     for (const auto& [path, reason] : cases) {
