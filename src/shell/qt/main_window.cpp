@@ -224,6 +224,7 @@ QLineEdit* MainWindow::TextBox(Control& control, QWidget* parent, const QRect& p
     auto* edit = new QLineEdit(parent);
     edit->setGeometry(place);
     edit->installEventFilter(this);
+    if (control.maxLength > 0) edit->setMaxLength(control.maxLength);
     Control* c = &control;
     // Typing keeps the control's text current; only a key release recomputes.
     connect(edit, &QLineEdit::textEdited, this,
