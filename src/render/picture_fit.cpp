@@ -41,11 +41,14 @@ double LargestZoomInside(const ModelState& model, const RenderSwitches& switches
         reachX = std::max(reachX, renderer.LastFrameReach().x);
         reachY = std::max(reachY, renderer.LastFrameReach().y);
     }
-    // A corner at distance d from the centre of a picture of width w stays on its pixels
-    // while d < w / 2 - 1/2; one more pixel of margin covers the rounding of the zoom.
+    // The centre lies at w / 2, so a corner at distance d from it rounds onto column w - 2 or
+    // nearer while d < w / 2 - 3/2, and onto column 1 or nearer the centre while
+    // d < w / 2 - 1/2: the outermost rows and columns stay free. Half a pixel more covers the
+    // rounding of the zoom.
+    constexpr double kMargin = 2;
     double zoom = HUGE_VAL;
-    if (reachX > 0) zoom = std::min(zoom, kReferenceZoom * (scaleWidth / 2 - 1) / reachX);
-    if (reachY > 0) zoom = std::min(zoom, kReferenceZoom * (scaleHeight / 2 - 1) / reachY);
+    if (reachX > 0) zoom = std::min(zoom, kReferenceZoom * (scaleWidth / 2 - kMargin) / reachX);
+    if (reachY > 0) zoom = std::min(zoom, kReferenceZoom * (scaleHeight / 2 - kMargin) / reachY);
     return std::isfinite(zoom) && zoom > 0 ? zoom : 0;
 }
 

@@ -13,7 +13,7 @@ namespace vp {
 // recompute left it (its memo tables are copied, never changed), drawn with these switches
 // at the phases 0, stepDegrees, 2 stepDegrees, ... below one turn (the animation's phases
 // for that step). One pixel is kept free at every edge. 0 when nothing is drawn or no zoom
-// fits (a picture of a pixel or two).
+// fits (a picture of four pixels or fewer across or down).
 double LargestZoomInside(const ModelState& model, const RenderSwitches& switches, int width,
                          int height, double stepDegrees = 1);
 
