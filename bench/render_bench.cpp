@@ -18,13 +18,8 @@ using namespace vp;
 
 class BenchPort : public ModelPort {
   public:
-    explicit BenchPort(double q) : q_(q) {}
-    double QratioBoxValue() override { return q_; }
     void ShowSlowIteration() override {}
     void MarkStar1Unstable() override {}
-
-  private:
-    double q_;
 };
 
 struct System {
@@ -39,7 +34,7 @@ struct Frame {
     RenderSwitches switches;
     std::unique_ptr<Renderer> renderer = std::make_unique<Renderer>();
 
-    explicit Frame(const System& s) : port(s.q) {
+    explicit Frame(const System& s) {
         ModelState& m = model;
         const double zoom = 100;
         const float w = picture.ScaleWidth(), h = picture.ScaleHeight();
@@ -61,8 +56,7 @@ struct Frame {
         const double d = std::sqrt(1 + s.r2 * s.r2);
         m.Omega2 = 1 / d + s.q / s.r2 - s.q + (1 + s.q) / 2;
         switches.neck = m.Omega1 < m.OmegaCrit && m.Omega2 < m.OmegaCrit;
-        m.ShapeMemo.Recreate(s.lines, 12 * s.lines, 5, 2);
-        m.NeckMemo.Recreate(4 * s.lines, 4 * s.lines, 5);
+        RecreateMemoTables(m);
         Draw();  // fills the memo tables
     }
 

@@ -74,6 +74,12 @@ bool ParseCommonOption(const std::vector<std::string>& args, std::size_t& index,
         if (arg == b.option) {
             std::string text;
             if (!value(text)) return false;
+            if (text.size() > static_cast<std::size_t>(kParameterTextMaxLength)) {
+                error = "option " + arg + ": a text of " + std::to_string(text.size()) +
+                        " characters is longer than the " +
+                        std::to_string(kParameterTextMaxLength) + " a parameter box holds";
+                return false;
+            }
             if (!ReadsAsNumber(text))
                 options.warnings.push_back(arg + " '" + text +
                                            "' is not a number; the box reads it as " +

@@ -12,7 +12,6 @@
 #include "cli/frame_cap.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
-#include "render/picture_fit.h"
 #include "shell/atlas_data.h"
 
 namespace vp {
@@ -107,7 +106,7 @@ bool RecordCurve(MainForm& form, const CommonOptions& options, int magnitudes, C
     std::set<double> phases, cut;
     auto look = [&] {
         phases.insert(form.model.Eta);
-        if (StarsCutByEdge(form.picture)) cut.insert(form.model.Eta);
+        if (form.renderer.StarsCutByEdge()) cut.insert(form.model.Eta);
     };
     look();  // the recompute's own frame
     const long ticks = std::min(kRecordingTurns * turnTicks, kMostFramesPerRun);

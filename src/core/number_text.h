@@ -6,6 +6,10 @@
 
 namespace vp {
 
+// The longest text a parameter box holds, in bytes: far more than any number needs, and few
+// enough that no text typed, pasted, loaded or given to the tool costs anything to read.
+inline constexpr int kParameterTextMaxLength = 64;
+
 // Reads the leading decimal number of a text: blanks anywhere are skipped, then an optional
 // sign, digits with at most one ".", and an optional exponent ("E"/"e", optional sign,
 // digits). Reading stops at the first other character; a text without a number reads as 0.

@@ -12,6 +12,13 @@ inline double Int(double value) {
     return std::floor(value);
 }
 
+// The count a loop's whole-number counter runs to: nearest, halves to even, so that 7.5
+// latitude lines mesh as 8 and 2.5 as 2. The mesh formulas use the same whole count, which
+// is what closes a mesh of a fractional count.
+inline double WholeCount(double value) {
+    return std::nearbyint(value);
+}
+
 // Conversion to a 32-bit integer (pixel coordinates): nearest, halves to even. A value that
 // is not finite or lies outside the range of the integer has no conversion.
 inline std::optional<std::int32_t> RoundHalfEven32(double value) {

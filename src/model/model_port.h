@@ -6,8 +6,6 @@ namespace vp {
 class ModelPort {
   public:
     virtual ~ModelPort() = default;
-    // The mass ratio as it stands in the mass-ratio box now.
-    virtual double QratioBoxValue() = 0;
     // The radius iteration needed more than ten passes: the " 10" message.
     virtual void ShowSlowIteration() = 0;
     // The rotating single star did not settle: star 1's frame says so.

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/rounding.h"
 #include "model/memo_table.h"
 
 namespace vp {
@@ -42,5 +43,15 @@ struct ModelState {
     MemoTable ShapeMemo;  // (i, j, k, star)
     MemoTable NeckMemo;   // (i, j, k)
 };
+
+// Re-creates both memo tables empty, with room for every corner of the meshes of the current
+// line counts, made whole as the meshes make them: (i, j, k, star) up to (N, 12 N, 5, 2) and
+// (i, j, k) up to (K, K, 5), N = LatLines1 and K = NeckLines.
+inline void RecreateMemoTables(ModelState& m) {
+    const double n = WholeCount(m.LatLines1);
+    const double k = WholeCount(m.NeckLines);
+    m.ShapeMemo.Recreate(n, 12 * n, 5, 2);
+    m.NeckMemo.Recreate(k, k, 5);
+}
 
 }  // namespace vp

@@ -7,15 +7,14 @@
 
 namespace vp {
 
-void NeckShape(ModelState& m, ModelPort& port, double& Rho, double Phi, double ZC, double i,
-               double j, double k) {
+void NeckShape(ModelState& m, double& Rho, double Phi, double ZC, double i, double j, double k) {
     double stored = m.NeckMemo.Get(i, j, k);
     if (stored != 0) {
         Rho = stored;
         return;
     }
     const double rp = m.PoleRadius1;
-    const double q = port.QratioBoxValue();
+    const double q = m.MassRatio;
     const double x = ZC;
     const double s = std::sin(Phi);
     double omega = 0;

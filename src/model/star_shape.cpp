@@ -46,14 +46,14 @@ void SolveStarShape(ModelState& m, int StarNum, double Phi, double Theta, double
     if (s > 0 && std::fabs(QWERTY) > toL1) Assign(QWERTY, Div(toL1, cosPhi));
 }
 
-void StarShape(ModelState& m, ModelPort& port, int StarNum, double Phi, double Theta,
-               double& QWERTY, double i, double j, double k) {
+void StarShape(ModelState& m, int StarNum, double Phi, double Theta, double& QWERTY, double i,
+               double j, double k) {
     double stored = m.ShapeMemo.Get(i, j, k, StarNum);
     if (stored != 0) {
         QWERTY = stored;
         return;
     }
-    SolveStarShape(m, StarNum, Phi, Theta, port.QratioBoxValue(), QWERTY);
+    SolveStarShape(m, StarNum, Phi, Theta, m.MassRatio, QWERTY);
     m.ShapeMemo.Set(i, j, k, StarNum, QWERTY);
 }
 

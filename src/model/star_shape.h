@@ -8,11 +8,13 @@
 namespace vp {
 
 // Radius of star StarNum (1 or 2) in the direction (Phi, Theta), memoised in ShapeMemo
-// under the mesh corner (i, j, k).
-void StarShape(ModelState& m, ModelPort& port, int StarNum, double Phi, double Theta,
-               double& QWERTY, double i, double j, double k);
+// under the mesh corner (i, j, k). The mass ratio is the MassRatio of the last recompute,
+// the value its box held after the correction: every corner, every list and the orbit read
+// one and the same value, and the box is not read again per corner.
+void StarShape(ModelState& m, int StarNum, double Phi, double Theta, double& QWERTY, double i,
+               double j, double k);
 
-// The same calculation without the memo, for mass ratio q taken from the box.
+// The same calculation without the memo, for mass ratio q.
 void SolveStarShape(ModelState& m, int StarNum, double Phi, double Theta, double q, double& QWERTY);
 
 // Radius of the rotating single star, in units of its pole radius; marks star 1 unstable

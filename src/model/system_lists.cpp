@@ -10,15 +10,15 @@
 
 namespace vp {
 
-std::vector<std::string> StarSizeLines(ModelState& m, const std::string& poleText1,
-                                       const std::string& poleText2, double q) {
+std::vector<std::string> StarSizeLines(ModelState& m) {
+    const double q = m.MassRatio;
     auto radius = [&](int star, double theta) {
         double r = m.PointRadius;
         SolveStarShape(m, star, 0, theta, q, r);
         return FormatZeroPoint3(r);
     };
     std::vector<std::string> lines;
-    lines.push_back("r1(pole) = " + FormatZeroPoint3(Val(poleText1)));
+    lines.push_back("r1(pole) = " + FormatZeroPoint3(m.PoleRadius1));
     lines.push_back("r1(point) = " + radius(1, kPi));
     lines.push_back("r1(side) = " + radius(1, kPi / 2));
     lines.push_back("r1(back) = " + radius(1, 0));
@@ -27,7 +27,7 @@ std::vector<std::string> StarSizeLines(ModelState& m, const std::string& poleTex
     Assign(m.Omega1, 1 / r1 + mq / std::sqrt(r1 * r1 + 1));
     lines.push_back("Omega1 = " + FormatPoint3(m.Omega1));
     lines.push_back(" ");
-    lines.push_back("r2(pole) = " + FormatZeroPoint3(Val(poleText2)));
+    lines.push_back("r2(pole) = " + FormatZeroPoint3(m.PoleRadius2));
     lines.push_back("r2(point) = " + radius(2, 0));
     lines.push_back("r2(side) = " + radius(2, kPi / 2));
     lines.push_back("r2(back) = " + radius(2, kPi));

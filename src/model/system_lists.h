@@ -11,10 +11,9 @@
 namespace vp {
 
 // Sets Omega1 and Omega2 (the surface potentials at the poles) and returns the eleven lines
-// of the star-size list. poleText1/poleText2 are the pole-radius boxes' texts; q is the mass
-// ratio as it stands in its box.
-std::vector<std::string> StarSizeLines(ModelState& m, const std::string& poleText1,
-                                       const std::string& poleText2, double q);
+// of the star-size list, from the pole radii and the mass ratio the recompute has just read
+// (the values of the corrected boxes).
+std::vector<std::string> StarSizeLines(ModelState& m);
 
 // The three lines of the Roche-lobe list; solves star 1's radius at right angles with
 // StarRadius, which may show its " 10" message through the port.

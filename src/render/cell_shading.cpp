@@ -1,4 +1,5 @@
 // Culling, limb darkening, granulation and colour of one cell, filled as one polygon.
+#include <algorithm>
 #include <cmath>
 
 #include "core/fault.h"
@@ -51,6 +52,7 @@ void Renderer::ShadeCell(double WW, double T, double TB, double i, double j, boo
         }
     }
     PolyCounts[0] = 5;
+    NoteReach(placed);
 
     Assign(Intensity, 1 - WW * std::fabs(1 - std::fabs(Mu)));
 
@@ -117,6 +119,21 @@ void Renderer::ShadeCell(double WW, double T, double TB, double i, double j, boo
             break;
         }
     }
+}
+
+// How far the drawn cells reach from the picture's centre, and whether one crosses its edge:
+// a corner outside the picture's pixels, or too far out to be a pixel at all.
+void Renderer::NoteReach(bool placed) {
+    const float halfWidth = pic_->ScaleWidth() / 2;
+    const float halfHeight = pic_->ScaleHeight() / 2;
+    bool outside = !placed;
+    for (int k = 1; k <= 5; ++k) {
+        reach_.x = std::max(reach_.x, std::fabs(CellCorners[k].YP - halfWidth));
+        reach_.y = std::max(reach_.y, std::fabs(CellCorners[k].ZP - halfHeight));
+        const PicturePoint& p = PolyPts[k - 1];
+        outside |= p.x < 0 || p.y < 0 || p.x >= pic_->Width() || p.y >= pic_->Height();
+    }
+    reach_.cut |= outside;
 }
 
 // StarColor, remembered while the temperature and what it depends on stay the same. Outside

@@ -3,6 +3,7 @@
 
 #include "core/constants.h"
 #include "core/fault.h"
+#include "core/rounding.h"
 #include "render/renderer.h"
 
 namespace vp {
@@ -13,7 +14,8 @@ void Renderer::MakeNeck() {
     SetStarOffsets(1);
     const View view = MakeView(m.Eta, m.Iota, m.Gamma);
 
-    const double K = m.NeckLines;
+    // Rings and sectors are counted in whole numbers, and the angles use the same count.
+    const double K = WholeCount(m.NeckLines);
     // Rings from the far end of the axis to the near end.
     double step;
     if (view.cosA < 0) {

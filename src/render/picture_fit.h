@@ -1,30 +1,20 @@
-// Whether the stars fit the star picture, told by the drawing itself: a star that runs over
-// the picture's edge loses light that photometry never sees, and the drawing grows in
-// proportion to the zoom about the picture's centre, so its reach tells the zoom that fits.
+// Whether the stars fit the star picture over a whole turn of the orbit, and the zoom at
+// which they do. The picture's light is the light curve: a star cut by the picture's edge
+// loses light that the curve then misses.
 #pragma once
 
-#include "surface/surface.h"
+#include "model/model_state.h"
+#include "render/renderer.h"
 
 namespace vp {
 
-// Whether anything is drawn on the picture's outermost rows or columns: a star drawn there is
-// cut by the edge.
-bool StarsCutByEdge(const Surface& picture);
-
-// How far the lit pixels reach from the picture's centre (half its width and height), to the
-// far side of the farthest lit pixel, horizontally and vertically.
-struct DrawingReach {
-    bool lit = false;
-    double x = 0;
-    double y = 0;
-};
-DrawingReach ReachFromCentre(const Surface& picture);
-
-// The farther of two reaches, each way.
-DrawingReach Farther(const DrawingReach& a, const DrawingReach& b);
-
-// The largest zoom at which a drawing that has this reach at zoom stays off the outermost rows
-// and columns of a width x height picture, with a pixel to spare; 0 when nothing is lit.
-double ZoomThatFits(double zoom, const DrawingReach& reach, int width, int height);
+// The largest zoom, in percent as the zoom box holds it, at which every frame of one turn
+// lies wholly inside a star picture of width x height pixels: the system as the last
+// recompute left it (its memo tables are copied, never changed), drawn with these switches
+// at the phases 0, stepDegrees, 2 stepDegrees, ... below one turn (the animation's phases
+// for that step). One pixel is kept free at every edge. 0 when nothing is drawn or no zoom
+// fits (a picture of four pixels or fewer across or down).
+double LargestZoomInside(const ModelState& model, const RenderSwitches& switches, int width,
+                         int height, double stepDegrees = 1);
 
 }  // namespace vp

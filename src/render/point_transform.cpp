@@ -116,7 +116,7 @@ void Renderer::StarFramePoint(int StarNum, const Angle& phi, const Angle& theta,
             if (stored != 0) {
                 r = stored;
             } else {
-                StarShape(m, *port_, StarNum, phi.value, theta.value, r, i, j, k);
+                StarShape(m, StarNum, phi.value, theta.value, r, i, j, k);
             }
         } else {
             // The spin radius is in units of the pole radius; the lone star is drawn at half.
@@ -146,7 +146,7 @@ void Renderer::NeckFramePoint(double& rho, const Angle& phi, double ZC, double t
     if (stored != 0) {
         rho = stored;
     } else {
-        NeckShape(m, *port_, rho, phi.value, ZC, i, j, k);
+        NeckShape(m, rho, phi.value, ZC, i, j, k);
     }
     X = FiniteOrZero(-twoS * ZC);
     Y = FiniteOrZero(twoS * rho * phi.sin);

@@ -19,6 +19,7 @@ void Renderer::Bind(ModelState& model, ModelPort& port, const RenderSwitches& sw
 void Renderer::DrawStar(ModelState& model, ModelPort& port, const RenderSwitches& switches,
                         Surface& picture) {
     Bind(model, port, switches, picture);
+    reach_ = {};
     picture.Clear();
     OffsetX = 0;
     OffsetY = 0;

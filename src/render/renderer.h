@@ -29,6 +29,15 @@ struct RenderSwitches {
     DrawMode mode = DrawMode::Paint;
 };
 
+// How far the cells drawn in a frame reach: whether one crosses the picture's edge (the
+// stars do not fit the picture), and the largest distance of a drawn corner from the
+// picture's centre across and down, in pixels before rounding.
+struct FrameReach {
+    bool cut = false;
+    double x = 0;
+    double y = 0;
+};
+
 // One projected corner of a cell: depth towards the observer, picture x, picture y.
 struct CornerRecord {
     double XP = 0;
@@ -41,6 +50,11 @@ class Renderer {
     // Draws one frame (clear, stars, neck) onto picture. Photometry is the caller's business.
     void DrawStar(ModelState& model, ModelPort& port, const RenderSwitches& switches,
                   Surface& picture);
+
+    // What the last frame drew, from its first cell on; StarsCutByEdge says whether any part
+    // of either star (or of the neck) lay outside the picture.
+    const FrameReach& LastFrameReach() const { return reach_; }
+    bool StarsCutByEdge() const { return reach_.cut; }
 
     // Fills the granulation table with fresh pseudo-random numbers in [0, 1).
     void FillGranulation();
@@ -139,6 +153,7 @@ class Renderer {
                                                   CornerRecord& corner);
 
     void ShadeCell(double WW, double T, double TB, double i, double j, bool neck);
+    void NoteReach(bool placed);
     void CellColour(double T);
 
     // Bound by DrawStar or Bind.
@@ -146,6 +161,7 @@ class Renderer {
     ModelPort* port_ = nullptr;
     const RenderSwitches* sw_ = nullptr;
     Surface* pic_ = nullptr;
+    FrameReach reach_;               // of the frame being drawn
     std::mt19937_64 random_{20211};  // fixed seed: a fresh run gives the same patterns
 
     // The last StarColor result and everything it depended on.

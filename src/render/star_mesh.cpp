@@ -24,7 +24,7 @@ void Renderer::StarMesh(int StarNum, bool contact) {
     if (sw_->tidal && sw_->twoStars && (StarNum == 1 || StarNum == 2)) {
         CornerCache& kept = starCorners_[StarNum - 1][contact ? 1 : 0];
         const double similar = sw_->similarAreas ? 1 : 0;
-        if (kept.Begin(m_->ShapeMemo, {LatLines, similar, view.twoS, 0})) cache = &kept;
+        if (kept.Begin(m_->ShapeMemo, {WholeCount(LatLines), similar, view.twoS, 0})) cache = &kept;
     }
     std::size_t corner = 0;
     StarRows(StarNum, contact, true, view, cache, corner);
@@ -36,7 +36,8 @@ void Renderer::StarMesh(int StarNum, bool contact) {
 // companion, with as many cells per row as a whole detached star of the same lines.
 void Renderer::StarRows(int StarNum, bool contact, bool north, const View& view, CornerCache* cache,
                         std::size_t& corner) {
-    const double N = LatLines;
+    // The rows and columns are counted in whole numbers, and the latitudes use the same count.
+    const double N = WholeCount(LatLines);
     const double span = contact ? kPi : 2 * kPi;
     const double firstRow = north ? N - 1 : 0;
     const double lastRow = north ? 0 : N - 1;

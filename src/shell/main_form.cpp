@@ -18,8 +18,11 @@ Control& MainForm::Add(Control& c, const std::string& name, ControlKind kind) {
 }
 
 void MainForm::InitialiseControls() {
-    auto box = [&](Control& c, const char* name, const char* text) {
+    // Parameter boxes hold a short text; file names and the note have no length of their own.
+    auto box = [&](Control& c, const char* name, const char* text,
+                   int maxLength = kParameterTextMaxLength) {
         Add(c, name, ControlKind::TextBox).text = text;
+        c.maxLength = maxLength;
     };
     box(txtIota, "txtIota", "82");
     box(Qratio, "Qratio", "2.4");
@@ -35,12 +38,13 @@ void MainForm::InitialiseControls() {
     box(txtGamma, "txtGamma", "0");
     box(txtEta, "txtEta", "0");
     box(txtRotPer, "txtRotPer", "0.3");
-    box(txtFilename, "txtFilename", "vandrel1.csv");
-    box(txtBMPName, "txtBMPName", "Bitmap File Name");
+    box(txtFilename, "txtFilename", "vandrel1.csv", 0);
+    box(txtBMPName, "txtBMPName", "Bitmap File Name", 0);
     box(txtMessage, "txtMessage",
         "Note: One star may not be visible because the temperature difference between the two "
         "stars is large.  \r\nHowever, the light curve generated using the Stefan-Boltzmann Law "
-        "will be more accurate.\r\n");
+        "will be more accurate.\r\n",
+        0);
     for (int k = 1; k <= 14; ++k)
         Add(VScroll[k], "VScroll" + std::to_string(k), ControlKind::ScrollBar);
 
@@ -133,10 +137,6 @@ Control* MainForm::FindControl(const std::string& name) {
     for (Control* c : controls_)
         if (c->name == name) return c;
     return nullptr;
-}
-
-double MainForm::QratioBoxValue() {
-    return Val(Qratio.text);
 }
 
 void MainForm::ShowSlowIteration() {

@@ -19,6 +19,8 @@
 namespace vp {
 
 inline constexpr const char* kAppTitle = "VandrelProject";
+// Shown in lblMessage, its frame made visible, while a recording draws stars the picture cuts.
+inline constexpr const char* kStarsCutMessage = "The stars do not fit the picture: lower the zoom.";
 
 class MainForm : private ModelPort {
   public:
@@ -139,6 +141,14 @@ class MainForm : private ModelPort {
     static double ScrollStep(int k);
     // The file name of the animation frame at the current phase.
     std::string FrameFileName() const;
+    // The largest zoom at which every frame of a turn (phases every stepDegrees) of the system
+    // of the last recompute, drawn with the window's switches, lies inside the star picture;
+    // 0 when none does. Changes nothing.
+    double LargestZoomInsidePicture(double stepDegrees) const;
+    // The light-curve file of a recording: the name in txtFilename under LightCurves.
+    std::string LightCurvePath() const;
+    // Passages through phase 0 at which a recording tries to write its file before it stops.
+    static constexpr int kLightCurveWriteTries = 3;
 
     // Geometry of the pictures in the window's layout.
     static constexpr int kPictureLeft = 170;
@@ -151,7 +161,6 @@ class MainForm : private ModelPort {
 
   private:
     // ModelPort
-    double QratioBoxValue() override;
     void ShowSlowIteration() override;
     void MarkStar1Unstable() override;
 
@@ -169,6 +178,7 @@ class MainForm : private ModelPort {
 
     PlatformPort& port_;
     std::vector<Control*> controls_;
+    int lightCurveWriteFailures_ = 0;  // failed writes in a row of the current recording
     bool inTimer1_ = false;
     bool inTimer2_ = false;
 };

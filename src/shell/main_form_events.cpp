@@ -40,6 +40,7 @@ bool MainForm::IsParameterBox(const Control& box) const {
 }
 
 void MainForm::TextBox_KeyUp(Control& box) {
+    CutToMaxLength(box);
     if (IsParameterBox(box)) Refresh_Click();
 }
 

@@ -1,7 +1,6 @@
 // The file-name panel: saving and loading star parameters, saving the star picture.
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "core/atomic_file.h"
 #include "photometry/star_file.h"
@@ -10,34 +9,21 @@
 namespace vp {
 namespace {
 
-// Whether a path lies inside one of the program's output folders under the application folder.
-bool InsideOutputFolder(const std::string& appFolder, const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path target = fs::weakly_canonical(fs::absolute(path, ec), ec);
-    if (ec) return false;
-    for (const char* folder : {"Stars", "LightCurves", "Animation"}) {
-        fs::path base = fs::weakly_canonical(fs::absolute(fs::path(appFolder) / folder, ec), ec);
-        if (ec) continue;
-        auto [b, t] = std::mismatch(base.begin(), base.end(), target.begin(), target.end());
-        if (b == base.end() && t != target.end()) return true;
-    }
-    return false;
-}
-
-// The program's error number and description for a failed file operation.
-std::pair<int, std::string> FileError(int error, bool reading) {
+// The program's error number and description for a failed file operation, naming its cause;
+// detail, when given, says what failed (the file functions' own text).
+std::pair<int, std::string> FileError(int error, bool reading, const std::string& detail = "") {
     switch (error) {
         case ENOENT:
             return reading ? std::pair{53, "File not found"} : std::pair{76, "Path not found"};
         case EACCES:
         case EPERM:
-        case EROFS:
             return {70, "Permission denied"};
         case ENOSPC:
+        case EDQUOT:
             return {61, "Disk full"};
         default:
-            return {75, "Path/File access error"};
+            return {75, "Path/File access error: " +
+                            (detail.empty() ? std::string(std::strerror(error)) : detail)};
     }
 }
 
@@ -64,10 +50,13 @@ void MainForm::cmdCancel_Click() {
     frameSaveBMP.visible = false;
 }
 
+// The path is the user's: a file is saved wherever they typed and may write, always through
+// a temporary file that replaces the target when complete.
 void MainForm::cmbSaveBMP_Click() {
     const std::string stars = port_.AppFolder() + "/Stars";
     if (!port_.FolderExists(stars)) {
         ShowInfo("A 'Stars' folder has been created at " + stars + ".");
+        errno = 0;
         if (!port_.CreateFolder(stars)) {
             auto [number, description] = FileError(errno, false);
             ShowError(number, description, "FileSave");
@@ -75,25 +64,19 @@ void MainForm::cmbSaveBMP_Click() {
         }
     }
     const std::string path = txtBMPName.text;
-    const bool loading = lblSaveAs.caption == "Load Star Parameters . . . ";
-    if (!loading && !InsideOutputFolder(port_.AppFolder(), path)) {
-        // Files are written only into the program's own folders.
-        ShowError(75, "Path/File access error", "FileSave");
-        return;
-    }
     std::string error;
     if (lblSaveAs.caption == "Save Bitmap As . . . ") {
         errno = 0;
         if (!picture.SaveBitmap(path, &error)) {
-            auto [number, description] = FileError(errno, false);
+            auto [number, description] = FileError(errno, false, error);
             ShowError(number, description, "FileSave");
             return;
         }
-    } else if (loading) {
+    } else if (lblSaveAs.caption == "Load Star Parameters . . . ") {
         std::string bytes;
         errno = 0;
-        if (!ReadWholeFile(path, bytes)) {
-            auto [number, description] = FileError(errno, true);
+        if (!ReadWholeFile(path, bytes, &error)) {
+            auto [number, description] = FileError(errno, true, error);
             ShowError(number, description, "FileSave");
             return;
         }
@@ -112,7 +95,7 @@ void MainForm::cmbSaveBMP_Click() {
                            txtTemp1.text, txtTemp2.text, txtLimb1.text,   txtLimb2.text};
         errno = 0;
         if (!WriteFileAtomically(path, StarFileText(texts), &error)) {
-            auto [number, description] = FileError(errno, false);
+            auto [number, description] = FileError(errno, false, error);
             ShowError(number, description, "FileSave");
             return;
         }

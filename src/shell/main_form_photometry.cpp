@@ -1,5 +1,7 @@
 // Photometry of each drawn frame, the plot, and the light-curve recording.
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "core/atomic_file.h"
 #include "core/constants.h"
@@ -8,7 +10,6 @@
 #include "photometry/light_curve_plot.h"
 #include "photometry/pixel_sum.h"
 #include "shell/main_form.h"
-#include "shell/output_paths.h"
 
 namespace vp {
 
@@ -56,13 +57,32 @@ void MainForm::Photometry_Click() {
     }
 }
 
+std::string MainForm::LightCurvePath() const {
+    const std::string& name = txtFilename.text;
+    // A name with a folder part is used as typed, under LightCurves; a full path as it stands.
+    if (!name.empty() && name[0] == '/') return name;
+    return port_.AppFolder() + "/LightCurves/" + name;
+}
+
 void MainForm::SaveFile() {
     LightCurveText file = LightCurveFileText(curve, PlotWidth, chkMag.checked);
-    const std::string path = port_.AppFolder() + "/LightCurves/" + txtFilename.text;
-    if (!StaysInsideFolder(txtFilename.text) || !WriteFileAtomically(path, file.bytes)) {
-        ShowInfo("The output file is open by another application and cannot be created.");
+    const std::string path = LightCurvePath();
+    errno = 0;
+    if (!WriteFileAtomically(path, file.bytes)) {
+        // The cause is named; a file that cannot be written ends the recording after a few
+        // turns instead of failing on every one.
+        const std::string failure =
+            "The light curves cannot be saved to " + path + ": " + std::strerror(errno) + ".";
+        if (++lightCurveWriteFailures_ < kLightCurveWriteTries) {
+            ShowInfo(failure + " The next turn tries again.");
+        } else {
+            SetChecked(chkSave, false);
+            ShowInfo(failure + " The recording has stopped after " +
+                     std::to_string(kLightCurveWriteTries) + " attempts.");
+        }
         return;
     }
+    lightCurveWriteFailures_ = 0;
     if (file.CurveComplete && file.RowCount > 0) {
         SetChecked(chkSave, false);
         ShowInfo("The light curves have been saved to " + path + ".");
@@ -71,14 +91,17 @@ void MainForm::SaveFile() {
 }
 
 void MainForm::chkSave_Click() {
-    if (!chkSave.checked) return;
+    if (!chkSave.checked) {
+        frameMessage.visible = false;
+        return;
+    }
     const std::string folder = port_.AppFolder() + "/LightCurves";
     if (!port_.FolderExists(folder)) {
         ShowInfo("A 'LightCurves' folder has been created at " + folder + ".");
         port_.CreateFolder(folder);
     }
     MessageAnswer answer = port_.ShowMessage(
-        "The light curves will be saved to " + folder + "/" + txtFilename.text + ".  \r\n" +
+        "The light curves will be saved to " + LightCurvePath() + ".  \r\n" +
             "Please wait until the red, green, and blue light curve have been computed before "
             "opening the output file.",
         "Light Curves", MessageButtons::OKCancel, true);
@@ -86,6 +109,7 @@ void MainForm::chkSave_Click() {
         SetChecked(chkSave, false);
         return;
     }
+    lightCurveWriteFailures_ = 0;
     txtEta.text = "0";
     SetChecked(AnimCheck, true);
     Refresh_Click();
@@ -94,6 +118,7 @@ void MainForm::chkSave_Click() {
     txtEta.text = "0";
     Refresh_Click();
     lblMessage.caption = "Creating Light Curves";
+    if (frameMessage.visible) lblMessage.caption = kStarsCutMessage;  // its drawing was cut
     cmdPlot_Click();
 }
 

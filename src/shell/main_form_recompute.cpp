@@ -5,12 +5,14 @@
 #include "model/parameters.h"
 #include "model/roche.h"
 #include "model/system_lists.h"
+#include "render/picture_fit.h"
 #include "shell/main_form.h"
 
 namespace vp {
 
 void MainForm::Refresh_Click() {
     curve.ColorChannel = 3;
+    frameMessage.visible = false;  // the light curve starts again: so does the fit's warning
 
     const int width = clientWidth - kPictureLeft - 10;
     const int height = clientHeight - kPictureTop - 5 - kPlotHeight - kPlotButtonHeight;
@@ -27,7 +29,7 @@ void MainForm::Refresh_Click() {
     curve.Reset(PlotWidth);
 
     RochePot(model);
-    StarSizeList.items = StarSizeLines(model, txtRadius1.text, txtRadius2.text, QratioBoxValue());
+    StarSizeList.items = StarSizeLines(model);
 
     const double t1 = model.Temp1, t2 = model.Temp2;
     txtMessage.visible =
@@ -54,12 +56,15 @@ void MainForm::Refresh_Click() {
 
     lblMessage.caption = "Rendering Stars";
 
-    const double n = model.LatLines1;
-    model.ShapeMemo.Recreate(n, 12 * n, 5, 2);
-    model.NeckMemo.Recreate(4 * n, 4 * n, 5);
+    RecreateMemoTables(model);
 
     port_.DoEvents();
     DrawStar();
+}
+
+double MainForm::LargestZoomInsidePicture(double stepDegrees) const {
+    return LargestZoomInside(model, CurrentSwitches(), picture.Width(), picture.Height(),
+                             stepDegrees);
 }
 
 RenderSwitches MainForm::CurrentSwitches() const {
@@ -77,6 +82,11 @@ RenderSwitches MainForm::CurrentSwitches() const {
 void MainForm::DrawStar() {
     RenderSwitches switches = CurrentSwitches();
     renderer.DrawStar(model, *this, switches, picture);
+    // A recording measures the picture: light beyond its edge is missing from the curve.
+    if (chkSave.checked && renderer.StarsCutByEdge()) {
+        lblMessage.caption = kStarsCutMessage;
+        frameMessage.visible = true;
+    }
     if (chkPhotometry.checked) Photometry_Click();
 }
 

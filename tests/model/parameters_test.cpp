@@ -80,13 +80,17 @@ TEST(Parameters, BoundariesAndAsymmetries) {
     EXPECT_EQ(b.t2, "1");
 }
 
-TEST(Parameters, MassRatioIsReadBeforeAndAfterItsCorrection) {
-    Boxes b;
-    b.q = "0";
-    ModelState m = Read(b);
-    EXPECT_EQ(b.q, "0.001");
-    EXPECT_EQ(m.OrbitMassRatio, 0);
-    EXPECT_EQ(m.MassRatio, 0.001);
+// The orbit uses the corrected mass ratio too: a negative one would place the stars on the
+// same side of the centre of mass.
+TEST(Parameters, MassRatioIsCorrectedForTheOrbitToo) {
+    for (const char* typed : {"0", "-5"}) {
+        Boxes b;
+        b.q = typed;
+        ModelState m = Read(b);
+        EXPECT_EQ(b.q, "0.001");
+        EXPECT_EQ(m.MassRatio, 0.001);
+        EXPECT_EQ(m.OrbitMassRatio, 0.001);
+    }
 }
 
 TEST(Parameters, NonPositivePeriodKeepsThePreviousOne) {

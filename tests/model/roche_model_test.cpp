@@ -84,7 +84,6 @@ TEST(StarRadius, SlowIterationShowsItsMessage) {
 }
 
 TEST(StarShape, EqualDetachedStars) {
-    FakeModelPort port(1);
     ModelState m = Binary(1, 0.3, 0.3);
     double r = 0;
     SolveStarShape(m, 1, 0, kPi, 1, r);
@@ -121,17 +120,16 @@ TEST(StarShape, OverfilledStarStopsAtTheInnerLagrangianPoint) {
 }
 
 TEST(StarShape, MemoAnswersByMeshCornerNotByAngle) {
-    FakeModelPort port(1);
     ModelState m = Binary(1, 0.3, 0.3);
     double r = 0;
-    StarShape(m, port, 1, 0, kPi, r, 2, 3, 1);
+    StarShape(m, 1, 0, kPi, r, 2, 3, 1);
     const double towards = r;
-    StarShape(m, port, 1, kPi / 2, 0, r, 2, 3, 1);  // other angles, same corner
+    StarShape(m, 1, kPi / 2, 0, r, 2, 3, 1);  // other angles, same corner
     EXPECT_EQ(r, towards);
-    StarShape(m, port, 2, kPi / 2, 0, r, 2, 3, 1);  // same corner of the other star
+    StarShape(m, 2, kPi / 2, 0, r, 2, 3, 1);  // same corner of the other star
     EXPECT_NEAR(r, 0.3, 5e-4);
     // A corner outside the table is solved every time and never stored.
-    StarShape(m, port, 1, kPi / 2, 0, r, 500, 3, 1);
+    StarShape(m, 1, kPi / 2, 0, r, 500, 3, 1);
     EXPECT_NEAR(r, 0.3, 5e-4);
 }
 
@@ -168,40 +166,37 @@ TEST(StarSpinRadius, FastRotationIsUnstableAndZeroPeriodKeepsTheRadius) {
 }
 
 TEST(NeckShape, ContactSystemNeck) {
-    FakeModelPort port(1);
     ModelState m = Binary(1, 0.4, 0.4);  // Omega1 below the critical 3.75
     double rho = 0.4, rhoMirror = 0.4;
-    NeckShape(m, port, rho, 0.7, 0.5, 1, 1, 1);
-    NeckShape(m, port, rhoMirror, -0.7, 0.5, 2, 1, 1);
+    NeckShape(m, rho, 0.7, 0.5, 1, 1, 1);
+    NeckShape(m, rhoMirror, -0.7, 0.5, 2, 1, 1);
     EXPECT_GT(rho, 0);
     EXPECT_NEAR(rho, rhoMirror, 1e-12);
     EXPECT_EQ(m.PointRadius, rhoMirror);
     // The memo answers whatever the position.
     double again = 0.4;
-    NeckShape(m, port, again, 0, 0.9, 1, 1, 1);
+    NeckShape(m, again, 0, 0.9, 1, 1, 1);
     EXPECT_EQ(again, rho);
 }
 
 TEST(NeckShape, NoSurfaceBeyondTheStar) {
-    FakeModelPort port(1);
     ModelState m = Binary(1, 0.4, 0.4);
     double rho = 0.01;
-    NeckShape(m, port, rho, 0.3, -0.6, 3, 3, 1);
+    NeckShape(m, rho, 0.3, -0.6, 3, 3, 1);
     EXPECT_EQ(rho, 0);
     rho = 0.01;
-    NeckShape(m, port, rho, 0.3, 1.6, 3, 4, 1);
+    NeckShape(m, rho, 0.3, 1.6, 3, 4, 1);
     EXPECT_EQ(rho, 0);
 }
 
 TEST(NeckShape, InnerLagrangianPointBelongsToStarOne) {
     // With q = 1 both sides give the same radius at the middle; a star-2 solution at x = L1
     // with star 1's potential would differ for q != 1, so compare with an explicit solve.
-    FakeModelPort port(2.4);
     ModelState m = Binary(2.4, 0.305, 0.45);
     double atL1 = m.PoleRadius1;
-    NeckShape(m, port, atL1, 0.5, m.L1Point, 1, 1, 1);
+    NeckShape(m, atL1, 0.5, m.L1Point, 1, 1, 1);
     double justBeyond = m.PoleRadius1;
-    NeckShape(m, port, justBeyond, 0.5, std::nextafter(m.L1Point, 1.0), 2, 1, 1);
+    NeckShape(m, justBeyond, 0.5, std::nextafter(m.L1Point, 1.0), 2, 1, 1);
     EXPECT_GT(atL1, 0);
     EXPECT_NE(atL1, justBeyond);
 }

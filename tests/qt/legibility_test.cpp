@@ -126,5 +126,23 @@ TEST_F(Legibility, HelpLinesAtlasValuesAndRowCaptionsAreShownWhole) {
                 << caption->text().toStdString();
 }
 
+// The warning of a recording whose stars the picture cuts is read whole on its panel.
+TEST_F(Legibility, TheStarsCutWarningIsShownWhole) {
+    TypeOver(Box("txtN1"), "2");
+    TypeOver(Box("txtZoom"), "160");
+    ChooseFromFileMenu("mnuSaveLC");
+    for (int t = 0; t < 72 && !form().frameMessage.visible; ++t) window->Timer1Tick();
+    auto* panel = Find<QGroupBox>("frameMessage");
+    auto* label = Find<QLabel>("lblMessage");
+    ASSERT_TRUE(panel->isVisible());
+    ASSERT_EQ(label->text().toStdString(), kStarsCutMessage);
+    const QRect room = label->contentsRect();
+    const QRect text = label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 1000),
+                                                         Qt::TextWordWrap, label->text());
+    EXPECT_LE(text.width(), room.width());
+    EXPECT_LE(text.height(), room.height());
+    EXPECT_TRUE(panel->contentsRect().contains(label->geometry())) << label->geometry().height();
+}
+
 }  // namespace
 }  // namespace vp::qt::testing

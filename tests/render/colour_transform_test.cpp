@@ -98,7 +98,7 @@ TEST(RenderPointTransform, RadiusSources) {
     EXPECT_NEAR(s.At(0, 0).YP, 300 - 200 * spin / 2, 1e-9);
     // In the binary: the Roche radius, memoised under the corner's key.
     s.switches.twoStars = true;
-    s.model.OrbitMassRatio = s.model.MassRatio = s.port.q = 1;
+    s.model.OrbitMassRatio = s.model.MassRatio = 1;
     s.model.PoleRadius1 = 0.3;
     RochePot(s.model);
     EXPECT_NEAR(s.At(0, kPi, 0, kHalfPi, 0, 7).YP, 300 + 200 * 0.3314, 0.02);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "render/picture_fit.h"
 #include "render_fixture.h"
 
 namespace vp::render_test {
@@ -185,6 +186,54 @@ TEST(RenderFrame, NeckBlendsTheTemperaturesAcrossTheInnerLagrangianPoint) {
     for (int x = first; x <= last; ++x) gaps += s.picture.PixelAt(x, 150) == kBlack;
     EXPECT_GT(last - first, 2 * s.model.ViewScale);
     EXPECT_EQ(gaps, 0);
+}
+
+}  // namespace
+}  // namespace vp::render_test
+
+namespace vp::render_test {
+namespace {
+
+// A contact pair seen pole-on gives a constant light, unless the picture's edge cuts it: the
+// renderer tells a cut frame, and at the largest zoom inside the picture none is cut.
+TEST(RenderFrame, StarsCutByTheEdgeAndTheLargestZoomInside) {
+    SceneParams p;
+    p.q = 1;
+    p.r1 = p.r2 = 0.38;
+    p.iotaDeg = 0;
+    p.lines = 5;
+    auto turn = [&](double zoom, int& cut, double& variation) {
+        p.zoom = zoom;
+        Scene s(p);
+        cut = 0;
+        std::uint64_t low = ~0ull, high = 0;
+        for (double eta = 0; eta < 360; eta += 5) {
+            s.model.Eta = DegToRad(eta);
+            s.Draw();
+            cut += s.renderer->StarsCutByEdge();
+            std::uint64_t sum = 0;
+            for (int y = 0; y < s.picture.Height(); ++y)
+                for (int x = 0; x < s.picture.Width(); ++x) sum += GreenOf(s.picture.PixelAt(x, y));
+            low = std::min(low, sum);
+            high = std::max(high, sum);
+        }
+        variation = 2.5 * std::log10(double(high) / double(low));
+        return s.model;
+    };
+    int cut = 0;
+    double variation = 0;
+    const ModelState model = turn(100, cut, variation);
+    EXPECT_GT(cut, 0);
+    EXPECT_GT(variation, 0.1);
+    Scene s(p);
+    const double fit = LargestZoomInside(model, s.switches, p.width, p.height, 5);
+    EXPECT_GT(fit, 50);
+    EXPECT_LT(fit, 100);
+    turn(fit, cut, variation);
+    EXPECT_EQ(cut, 0);
+    EXPECT_LT(variation, 0.01);
+    turn(fit * 1.02, cut, variation);
+    EXPECT_GT(cut, 0);
 }
 
 }  // namespace

@@ -132,3 +132,66 @@ TEST(RenderRegression, ExtremeParametersCompleteEveryFrame) {
 
 }  // namespace
 }  // namespace vp::render_test
+
+namespace vp::render_test {
+namespace {
+
+// A fractional line count meshes with the whole count (halves to even): the same picture as
+// that count, closed at the equator and at the poles whatever the count.
+TEST(RenderRegression, FractionalLineCountsMeshWhole) {
+    auto hash = [](SceneParams p, const std::function<void(Scene&)>& setUp) {
+        Scene s(p);
+        setUp(s);
+        s.ResetMemo();
+        s.Draw();
+        return PictureHash(s.picture);
+    };
+    const auto same = [](Scene&) {};
+    SceneParams detached;
+    detached.q = 0.5;
+    detached.r1 = detached.r2 = 0.25;
+    SceneParams pole = detached;
+    pole.iotaDeg = 0;
+    const auto lone = [](Scene& s) {
+        s.switches.twoStars = false;
+        s.switches.tidal = false;
+    };
+    const std::pair<double, double> counts[] = {{7.5, 8}, {2.5, 2}, {1.5, 2}, {33.3, 33}};
+    for (auto [fractional, whole] : counts) {
+        SceneParams a = detached, b = detached;
+        a.lines = fractional;
+        b.lines = whole;
+        EXPECT_EQ(hash(a, same), hash(b, same)) << fractional;
+        a.iotaDeg = b.iotaDeg = 0;
+        EXPECT_EQ(hash(a, lone), hash(b, lone)) << fractional;
+    }
+    // The contact system's neck keeps its own count, 4 x 7.5 = 30 rings.
+    SceneParams contact;
+    contact.lines = 7.5;
+    EXPECT_EQ(hash(contact, same),
+              hash(SceneParams{.lines = 8}, [](Scene& s) { s.model.NeckLines = 30; }));
+
+    // Seen pole-on and equator-on, a lone sphere has no black pixel near its centre.
+    for (double lines : {1.5, 2.5, 7.5, 12.25, 99.5}) {
+        for (double iota : {0.0, 90.0}) {
+            SceneParams p = pole;
+            p.lines = lines;
+            p.iotaDeg = iota;
+            p.width = p.height = 200;
+            Scene s(p);
+            lone(s);
+            s.Draw();
+            const double radius = 2 * s.model.ViewScale * p.r1;
+            int holes = 0;
+            for (int y = 0; y < 200; ++y)
+                for (int x = 0; x < 200; ++x)
+                    if (std::hypot(x - 100, y - 100) < radius / 2 &&
+                        s.picture.PixelAt(x, y) == kBlack)
+                        ++holes;
+            EXPECT_EQ(holes, 0) << lines << " lines at " << iota;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vp::render_test

@@ -14,9 +14,7 @@ namespace vp::render_test {
 
 class TestPort : public ModelPort {
   public:
-    double q = 1;
     int slow = 0, unstable = 0;
-    double QratioBoxValue() override { return q; }
     void ShowSlowIteration() override { ++slow; }
     void MarkStar1Unstable() override { ++unstable; }
 };
@@ -43,7 +41,7 @@ struct Scene {
         m.ViewScale = p.zoom * (h < w ? h : w) / 300;
         if (p.rotDays > 0) m.RotPeriod = p.rotDays * 24 * 3600;
         m.Eta = DegToRad(p.etaDeg), m.Iota = DegToRad(p.iotaDeg), m.Gamma = DegToRad(p.gammaDeg);
-        m.OrbitMassRatio = m.MassRatio = port.q = p.q;
+        m.OrbitMassRatio = m.MassRatio = p.q;
         m.PoleRadius1 = p.r1, m.PoleRadius2 = p.r2, m.Limb1 = p.limb1, m.Limb2 = p.limb2;
         m.Temp1 = p.t1, m.Temp2 = p.t2;
         m.LatLines1 = m.LatLines2 = p.lines;
@@ -54,11 +52,7 @@ struct Scene {
         switches.neck = contact = m.Omega1 < m.OmegaCrit && m.Omega2 < m.OmegaCrit;
         ResetMemo();
     }
-    void ResetMemo() {
-        const double n = model.LatLines1;
-        model.ShapeMemo.Recreate(n, 12 * n, 5, 2);
-        model.NeckMemo.Recreate(4 * n, 4 * n, 5);
-    }
+    void ResetMemo() { RecreateMemoTables(model); }
     void Draw() { renderer->DrawStar(model, port, switches, picture); }
     void Bind() { renderer->Bind(model, port, switches, picture); }
 };

@@ -1,7 +1,9 @@
 // The recompute as the window shows it: corrected boxes, lists, captions, the contact switch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,50 @@ TEST_F(Recompute, ResetsTheLightCurveAndRecreatesTheMemos) {
     EXPECT_EQ(form.curve.CurveMax, -1e14);
     EXPECT_EQ(form.PlotWidth, 838);
     EXPECT_EQ(form.model.ShapeMemo.Size(), 8u * 85 * 6 * 3);
+}
+
+// A mass ratio too large for a double stays in its box as typed; the mass ratio in force is
+// kept, and the lists, the shapes and the orbit all describe that one system.
+TEST_F(Recompute, MassRatioTooLargeForADoubleDescribesOneSystem) {
+    form.Refresh_Click();
+    const auto sizes = form.StarSizeList.items;
+    const auto lobes = form.RocheList.items;
+    const std::vector<std::uint32_t> picture(
+        form.picture.Words(), form.picture.Words() + form.picture.Width() * form.picture.Height());
+    for (const std::string& huge : {std::string("1e400"), std::string(400, '9')}) {
+        form.Qratio.text = huge;
+        form.Refresh_Click();
+        EXPECT_EQ(form.Qratio.text, huge);
+        EXPECT_EQ(form.model.MassRatio, 2.4);
+        EXPECT_EQ(form.model.OrbitMassRatio, 2.4);
+        EXPECT_EQ(form.StarSizeList.items, sizes);
+        EXPECT_EQ(form.RocheList.items, lobes);
+        EXPECT_TRUE(std::equal(picture.begin(), picture.end(), form.picture.Words()));
+    }
+    // With no mass ratio read before, the smallest the model takes; a huge negative one is
+    // corrected, and the orbit uses the corrected value too.
+    for (const char* huge : {"1e400", "-1e400"}) {
+        FakePlatform other;
+        MainForm fresh(other);
+        fresh.txtN1.text = "2";
+        fresh.Qratio.text = huge;
+        fresh.Refresh_Click();
+        EXPECT_EQ(fresh.model.MassRatio, 0.001) << huge;
+        EXPECT_EQ(fresh.model.OrbitMassRatio, 0.001) << huge;
+    }
+}
+
+// A pasted text of any length is cut to what a parameter box holds when its key is let go,
+// so the recompute reads at most that much.
+TEST_F(Recompute, ParameterBoxesHoldAShortText) {
+    form.txtN1.text = "2";
+    form.Qratio.text = "1.5" + std::string(32764, '7');
+    form.TextBox_KeyUp(form.Qratio);
+    EXPECT_EQ(form.Qratio.text, "1.5" + std::string(kParameterTextMaxLength - 3, '7'));
+    EXPECT_NEAR(form.model.MassRatio, 1.57777777777778, 1e-12);
+    form.txtFilename.text = std::string(300, 'a');
+    form.TextBox_KeyUp(form.txtFilename);
+    EXPECT_EQ(form.txtFilename.text.size(), 300u);  // a file name is no parameter
 }
 
 TEST_F(Recompute, NothingTypedCrashesOrWritesNonNumbers) {

@@ -146,6 +146,34 @@ TEST_F(Recording, FluxFileOfEqualStarsHasTwoEqualSymmetricEclipses) {
     EXPECT_NEAR(top, 1, 1e-3);
 }
 
+// While a recording runs, the message label says when the picture cuts the stars, and the
+// message goes with the recording.
+TEST_F(Recording, ARecordingSaysWhenTheStarsDoNotFit) {
+    form.txtN1.text = "2";
+    form.SetChecked(form.chkSave, true);
+    ASSERT_TRUE(RunUntilSaved());
+    EXPECT_FALSE(form.frameMessage.visible);  // the default system fits
+    form.txtZoom.text = "160";
+    form.SetChecked(form.chkSave, true);
+    for (int t = 0; t < 72 && !form.frameMessage.visible; ++t) form.Timer1_Timer();
+    EXPECT_TRUE(form.frameMessage.visible);
+    EXPECT_EQ(form.lblMessage.caption, "The stars do not fit the picture: lower the zoom.");
+    ASSERT_TRUE(RunUntilSaved());
+    EXPECT_FALSE(form.frameMessage.visible);
+    // At the largest zoom inside the picture no frame is cut.
+    const double fit = form.LargestZoomInsidePicture(5);
+    EXPECT_GT(fit, 100);
+    EXPECT_LT(fit, 160);
+    form.txtZoom.text = FormatNumber(fit);
+    form.SetChecked(form.chkSave, true);
+    for (int t = 0; t < 72; ++t) form.Timer1_Timer();
+    EXPECT_FALSE(form.frameMessage.visible);
+    form.SetChecked(form.chkSave, false);
+    form.SetChecked(form.AnimCheck, true);
+    for (int t = 0; t < 72; ++t) form.Timer1_Timer();  // no recording, no message
+    EXPECT_FALSE(form.frameMessage.visible);
+}
+
 TEST_F(Recording, CancelLeavesEverythingAlone) {
     platform.answers = {MessageAnswer::OK, MessageAnswer::Cancel};
     form.SetChecked(form.chkSave, true);
@@ -163,31 +191,69 @@ TEST_F(Recording, TypingDuringARecordingRestartsItAndItStillCompletes) {
     ASSERT_TRUE(RunUntilSaved());
 }
 
-TEST_F(Recording, AFailedWriteKeepsTheGoodFileAndTheRecordingGoesOn) {
+// A file that cannot be written: the good file stays, each failure names its cause, and the
+// recording ends after its last try instead of failing at every turn.
+TEST_F(Recording, AFailedWriteNamesItsCauseAndEndsTheRecording) {
     form.txtN1.text = "3";
     form.SetChecked(form.chkSave, true);
     ASSERT_TRUE(RunUntilSaved());
     std::string good;
     ASSERT_TRUE(ReadWholeFile(LightCurvePath(), good));
-    // Make the folder unwritable for the next recording: a file where a folder should be.
     form.txtFilename.text = "missing/vandrel2.csv";
+    const std::size_t before = platform.shown.size();
     form.SetChecked(form.chkSave, true);
-    for (int t = 0; t < 80; ++t) form.Timer1_Timer();
-    EXPECT_TRUE(form.chkSave.checked);
-    EXPECT_EQ(platform.shown.back().text,
-              "The output file is open by another application and cannot be created.");
+    for (int t = 0; t < 5 * 72; ++t) form.Timer1_Timer();
+    EXPECT_FALSE(form.chkSave.checked);
+    const std::string failure = "The light curves cannot be saved to " + platform.AppFolder() +
+                                "/LightCurves/missing/vandrel2.csv: No such file or directory.";
+    std::vector<std::string> shown;
+    for (std::size_t k = before; k < platform.shown.size(); ++k)
+        if (platform.shown[k].text.rfind("The light curves cannot", 0) == 0)
+            shown.push_back(platform.shown[k].text);
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{failure + " The next turn tries again.",
+                                        failure + " The next turn tries again.",
+                                        failure + " The recording has stopped after 3 attempts."}));
     std::string after;
     ASSERT_TRUE(ReadWholeFile(LightCurvePath(), after));
     EXPECT_EQ(after, good);
 }
 
-TEST_F(Recording, FileNamesCannotLeaveTheLightCurvesFolder) {
+// The name is the user's: it may lead out of the LightCurves folder or be a full path.
+TEST_F(Recording, FileNamesMayLeadAnywhereTheUserTyped) {
     form.txtN1.text = "2";
     form.txtFilename.text = "../escape.csv";
     form.SetChecked(form.chkSave, true);
-    EXPECT_FALSE(std::filesystem::exists(platform.AppFolder() + "/escape.csv"));
-    EXPECT_EQ(platform.shown.back().text,
-              "The output file is open by another application and cannot be created.");
+    ASSERT_TRUE(RunUntilSaved());
+    EXPECT_TRUE(std::filesystem::is_regular_file(platform.AppFolder() + "/escape.csv"));
+    form.txtFilename.text = platform.AppFolder() + "/full.csv";
+    form.SetChecked(form.chkSave, true);
+    EXPECT_NE(platform.shown.back().text.find("saved to " + form.txtFilename.text + ".  "),
+              std::string::npos);
+    ASSERT_TRUE(RunUntilSaved());
+    EXPECT_TRUE(std::filesystem::is_regular_file(form.txtFilename.text));
+}
+
+// A link planted in an output folder under a name the program writes is replaced, never
+// written through.
+TEST_F(Recording, LinksInTheOutputFoldersAreNotFollowed) {
+    namespace fs = std::filesystem;
+    const fs::path app = platform.AppFolder();
+    WriteFileAtomically((app / "victim").string(), "keep");
+    for (const char* name : {"LightCurves/vandrel1.csv", "Animation/frame005.bmp"}) {
+        fs::create_directories((app / name).parent_path());
+        fs::create_symlink(app / "victim", app / name);
+    }
+    form.txtN1.text = "2";
+    form.SetChecked(form.chkSave, true);
+    ASSERT_TRUE(RunUntilSaved());
+    form.SetChecked(form.chkBMP, true);
+    for (int t = 0; t < 72; ++t) form.Timer1_Timer();
+    std::string victim;
+    ASSERT_TRUE(ReadWholeFile((app / "victim").string(), victim));
+    EXPECT_EQ(victim, "keep");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(app / "LightCurves/vandrel1.csv")));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(app / "Animation/frame005.bmp")));
 }
 
 TEST_F(Recording, TicksDoNotRunInsideATickWhileAMessageIsOpen) {

@@ -224,6 +224,7 @@ QLineEdit* MainWindow::TextBox(Control& control, QWidget* parent, const QRect& p
     auto* edit = new QLineEdit(parent);
     edit->setGeometry(place);
     edit->installEventFilter(this);
+    if (control.maxLength > 0) edit->setMaxLength(control.maxLength);
     Control* c = &control;
     // Typing keeps the control's text current; only a key release recomputes.
     connect(edit, &QLineEdit::textEdited, this,
@@ -469,7 +470,9 @@ void MainWindow::BuildFilePanels(QWidget* client) {
     QGroupBox* wait = Frame(f.frameMessage, client, QRect(494, 586, 235, 75));
     wait->setAutoFillBackground(true);
     Label(f.Label7, wait, QRect(10, 12, 215, 18));
-    Label(f.lblMessage, wait, QRect(10, 40, 215, 18));
+    // Two lines: a warning such as "The stars do not fit the picture: lower the zoom." is
+    // longer than the panel is wide.
+    Label(f.lblMessage, wait, QRect(10, 34, 215, 36))->setWordWrap(true);
 }
 
 // ---- Start, show, close ------------------------------------------------------------------
@@ -637,8 +640,11 @@ void MainWindow::MirrorOne(Binding& b) {
             SetFont(w, c.bold, c.fontSize);
             SetRole(w, QPalette::WindowText, ToQColor(c.foreColour));
             SetRole(w, QPalette::Window, BackColour(w, c.backColour));
-            // A label grows to show its whole caption (the slide-show name, the link).
-            const QSize size = b.place.expandedTo(label->sizeHint());
+            // A label grows to show its whole caption (the slide-show name, the link); one that
+            // wraps its caption keeps its width and grows down.
+            const int width = b.place.width();
+            const QSize size = b.place.expandedTo(
+                label->wordWrap() ? QSize(width, label->heightForWidth(width)) : label->sizeHint());
             if (label->size() != size) label->resize(size);
             break;
         }
