@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev
-          libgmock-dev libbenchmark-dev libgif-dev fonts-dejavu-core xvfb xauth)
+          libgmock-dev libbenchmark-dev libgif-dev libcfitsio-dev libceres-dev libeigen3-dev
+          fonts-dejavu-core xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -7,12 +7,12 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/comparison.h"
-#include "cli/observed_file.h"
 #include "cli/option_values.h"
 #include "cli/plot_png.h"
 #include "cli/precise_model.h"
 #include "cli/recording.h"
 #include "core/atomic_file.h"
+#include "fit/observed_text.h"
 
 namespace vp {
 namespace {
@@ -96,7 +96,7 @@ int RunCompare(const std::vector<std::string>& args) {
         return 2;
     };
     if (observedPath.empty()) return usage("--observed FILE is required");
-    ObservedSettings settings;
+    fit::ObservedSettings settings;
     settings.magnitudes = magnitudes;
     if (!periodText.empty() || !epochText.empty()) {
         if (periodText.empty() || epochText.empty())
@@ -118,8 +118,8 @@ int RunCompare(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli compare: cannot read " << observedPath << ": " << error << "\n";
         return 1;
     }
-    ObservedCurve observed;
-    if (!ReadObserved(text, settings, observed, error)) {
+    fit::ObservedCurve observed;
+    if (!fit::ReadObserved(text, settings, observed, error)) {
         std::cerr << "vandrel-cli compare: " << observedPath << ": " << error << "\n";
         return 1;
     }
