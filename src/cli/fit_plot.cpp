@@ -96,9 +96,16 @@ bool WriteFitPlot(const std::string& path, const FitPlotData& data, const PlotTe
         std::vector<double> mx = f.modelX, my = f.modelY;
         SortByX(mx, my);
         p.setClipRect(upper.area);
+        // Over time the model runs through many turns: drawn thin and under the observations.
+        if (data.times) {
+            p.setPen(QPen(model, 1.0));
+            p.drawPolyline(Points(upper, mx, my, false));
+        }
         DrawDots(p, Points(upper, f.x, f.observed, !data.times), dots, radius);
-        p.setPen(QPen(model, 2.2));
-        p.drawPolyline(Points(upper, mx, my, !data.times));
+        if (!data.times) {
+            p.setPen(QPen(model, 2.2));
+            p.drawPolyline(Points(upper, mx, my, true));
+        }
         p.setClipRect(lower.area);
         p.setPen(QPen(QColor(120, 120, 120), 1, Qt::DashLine));
         p.drawLine(lower.At(x0, 0), lower.At(x1, 0));

@@ -80,7 +80,12 @@ TEST(CliCompare, RecoversAFluxFactorFromTenThousandTimedObservations) {
 
     std::string residuals;
     ASSERT_TRUE(vp::ReadWholeFile((dir / "res.csv").string(), residuals));
-    EXPECT_EQ(residuals.substr(0, residuals.find('\n')), "line, phase, observed, model, residual");
+    // The times stay in the table beside their phases.
+    EXPECT_EQ(residuals.substr(0, residuals.find('\n')),
+              "line, time, phase, observed, model, residual");
+    const std::string firstRow = residuals.substr(residuals.find('\n') + 1);
+    EXPECT_NEAR(std::stod(firstRow.substr(firstRow.find(", ") + 2)),
+                std::stod(observed.substr(observed.find('\n') + 1)), 1e-6);
     EXPECT_EQ(std::count(residuals.begin(), residuals.end(), '\n'), 10001);
     EXPECT_EQ(QImage(QString::fromStdString((dir / "cmp.png").string())).size(), QSize(1200, 720));
 }
