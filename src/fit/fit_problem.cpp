@@ -11,17 +11,26 @@ double ScatterOfNeighbours(const ObservedCurve& curve) {
     for (std::size_t i = 0; i < n; ++i) order[i] = i;
     std::sort(order.begin(), order.end(),
               [&](std::size_t a, std::size_t b) { return curve.phase[a] < curve.phase[b]; });
-    std::vector<double> differences;
-    for (std::size_t k = 1; k < n; ++k)
-        differences.push_back(std::fabs(curve.value[order[k]] - curve.value[order[k - 1]]));
+    // Each point against the line through its two neighbours in phase, so that the slopes of
+    // the eclipses drop out: with weights a and b of the neighbours the difference has the
+    // variance sigma^2 (1 + a^2 + b^2).
+    std::vector<double> deviations;
+    for (std::size_t k = 1; k + 1 < n; ++k) {
+        const std::size_t i = order[k - 1], j = order[k], l = order[k + 1];
+        const double span = curve.phase[l] - curve.phase[i];
+        const double b = span > 0 ? (curve.phase[j] - curve.phase[i]) / span : 0.5;
+        const double a = 1 - b;
+        const double line = a * curve.value[i] + b * curve.value[l];
+        deviations.push_back(std::fabs(curve.value[j] - line) / std::sqrt(1 + a * a + b * b));
+    }
     double typical = 0;  // the size of the values, for a floor
     for (double v : curve.value) typical += std::fabs(v) / static_cast<double>(n);
     const double floor = curve.magnitudes ? 1e-5 : 1e-5 * std::max(typical, 1e-300);
-    if (differences.empty()) return floor;
-    auto middle = differences.begin() + static_cast<std::ptrdiff_t>(differences.size() / 2);
-    std::nth_element(differences.begin(), middle, differences.end());
-    // For Gaussian noise the median absolute difference of two values is 0.9539 sigma.
-    return std::max(*middle / 0.953872, floor);
+    if (deviations.empty()) return floor;
+    auto middle = deviations.begin() + static_cast<std::ptrdiff_t>(deviations.size() / 2);
+    std::nth_element(deviations.begin(), middle, deviations.end());
+    // For Gaussian noise the median absolute deviation is 0.6745 sigma.
+    return std::max(*middle / 0.6744897501960817, floor);
 }
 
 FitProblem::FitProblem(std::vector<Dataset> data, std::vector<flux::BandSetup> bands,

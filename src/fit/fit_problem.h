@@ -27,8 +27,9 @@ struct Dataset {
     double startScale = 1;        // flux files: the factor the scale coordinate multiplies
 };
 
-// The noise of a file without errors: the scatter of neighbours in phase (a robust estimate,
-// the median absolute difference), which eclipses barely widen when the points are many.
+// The noise of a file without errors: the scatter of each point about the line through its
+// neighbours in phase (a robust estimate, from the median absolute deviation), which the
+// eclipses barely widen when the points are many.
 double ScatterOfNeighbours(const ObservedCurve& curve);
 
 class FitProblem {
