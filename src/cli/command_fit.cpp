@@ -326,15 +326,22 @@ int RunFit(const std::vector<std::string>& args) {
     const bool written = WriteFitOutputs(problem, outcome, context, paths, title, writeErrors);
     std::cout << fit::TextReport(problem, outcome, context) << std::flush;
     if (!written) std::cerr << "vandrel-cli fit: " << writeErrors << "\n";
+    const bool anyOutput = !paths.json.empty() || !paths.out.empty() || !paths.curve.empty() ||
+                           !paths.plotPng.empty() || !paths.corner.empty() ||
+                           !paths.saveStar.empty();
+    const std::string reported = std::string("the best solution so far is reported") +
+                                 (anyOutput && written ? " and written" : "");
     if (outcome.optimiser.interrupted || outcome.posterior.interrupted) {
-        std::cerr << "vandrel-cli fit: interrupted; the best solution so far is reported"
-                  << (paths.json.empty() && paths.saveStar.empty() ? "" : " and written") << "\n";
+        std::cerr << "vandrel-cli fit: interrupted; " << reported << "\n";
         return 130;
     }
     if (!fit::FitConverged(outcome)) {
-        std::cerr << "vandrel-cli fit: the fit did not converge within " << iterations
-                  << " iterations (" << outcome.optimiser.message
-                  << "); the best solution met so far is reported\n";
+        const std::string& why = outcome.optimiser.message;
+        std::cerr << "vandrel-cli fit: the fit did not converge"
+                  << (why == "the iterations ran out"
+                          ? " within " + std::to_string(iterations) + " iterations"
+                          : " (" + why + ")")
+                  << "; " << reported << "\n";
         return 1;
     }
     return written ? 0 : 1;

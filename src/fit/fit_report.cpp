@@ -70,7 +70,8 @@ std::string FixedValues(const FitProblem& problem) {
         if ((p == Parameter::R1 && map.DerivedRadius() == 1) ||
             (p == Parameter::R2 && map.DerivedRadius() == 2))
             continue;
-        fixed += std::string(", ") + ParameterName(p) + " = " + FormatNumber(s.Get(p));
+        fixed += std::string(", ") + ParameterName(p) + " = " + FormatNumber(s.Get(p)) +
+                 (p == Parameter::T2 ? " K" : p == Parameter::Incl ? "\u00b0" : "");
     }
     return fixed;
 }

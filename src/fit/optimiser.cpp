@@ -50,6 +50,23 @@ class Watcher : public ceres::IterationCallback {
     std::string label_;
 };
 
+// Chi-squared counts as settled when an iteration changes it by less than this share.
+constexpr double kChiSquaredTolerance = 1e-7;
+
+// How a run ended, in the report's words rather than the solver's.
+std::string HowItEnded(const ceres::Solver::Summary& summary) {
+    const std::string& m = summary.message;
+    auto begins = [&](const char* text) { return m.rfind(text, 0) == 0; };
+    if (summary.termination_type == ceres::CONVERGENCE) {
+        static_assert(kChiSquaredTolerance == 1e-7, "the words below say 1e-7");
+        if (begins("Function tolerance")) return "chi-squared changed by less than 1e-7 of itself";
+        if (begins("Gradient tolerance")) return "the gradient of chi-squared vanished";
+        if (begins("Parameter tolerance")) return "the steps became negligible";
+    }
+    if (summary.termination_type == ceres::NO_CONVERGENCE) return "the iterations ran out";
+    return m;
+}
+
 struct Run {
     double chi2 = INFINITY;
     int iterations = 0;
@@ -78,7 +95,7 @@ Run Solve(FitProblem& problem, std::vector<double>& point, int iterations,
     options.max_num_iterations = iterations;
     // Chi-squared settles to a part in ten million; the coordinates' own sizes differ too much
     // for a relative step test to mean anything.
-    options.function_tolerance = 1e-7;
+    options.function_tolerance = kChiSquaredTolerance;
     options.parameter_tolerance = 1e-10;
     options.gradient_tolerance = 1e-12;
     // Steps are clipped to the bounds; the projected line search Ceres would add costs a
@@ -97,7 +114,7 @@ Run Solve(FitProblem& problem, std::vector<double>& point, int iterations,
     run.converged = summary.termination_type == ceres::CONVERGENCE && !run.interrupted;
     run.failed = summary.termination_type == ceres::FAILURE ||
                  summary.termination_type == ceres::USER_FAILURE || !summary.IsSolutionUsable();
-    run.message = summary.message;
+    run.message = HowItEnded(summary);
     return run;
 }
 
