@@ -18,6 +18,7 @@
 namespace {
 
 using vp::testing::CliRun;
+using vp::testing::ReadmeCommand;
 using vp::testing::RunCli;
 using vp::testing::Scratch;
 namespace fs = std::filesystem;
@@ -123,21 +124,6 @@ TEST(CliCompare, RecoversAZeroPointFromPhasedMagnitudesBetweenTheModelsSamples) 
         RunCli("compare --picture --observed " + (dir / "obs.txt").string() + " --band blue" + kModel);
     ASSERT_EQ(blue.exit, 0) << blue.err;
     EXPECT_GT(After(blue.out, "residual RMS: "), 1e-4) << blue.out;
-}
-
-// The README's command from "build/vandrel-cli NAME" to its end, continuation lines joined.
-std::string ReadmeCommand(const std::string& readme, const std::string& name) {
-    std::size_t at = readme.find("build/vandrel-cli " + name + " ");
-    if (at == std::string::npos) return "";
-    std::string command;
-    for (at += std::string("build/vandrel-cli ").size(); at < readme.size() && readme[at] != '\n';
-         ++at) {
-        if (readme.compare(at, 2, "\\\n") == 0)
-            at = readme.find_first_not_of(' ', at + 2) - 1;
-        else
-            command += readme[at];
-    }
-    return command;
 }
 
 TEST(CliCompare, TheReadmeExampleRunsOnItsShippedFileAndPrintsWhatTheReadmeShows) {
