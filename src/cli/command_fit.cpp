@@ -339,7 +339,8 @@ int RunFit(const std::vector<std::string>& args) {
         const std::string& why = outcome.optimiser.message;
         std::cerr << "vandrel-cli fit: the fit did not converge"
                   << (why == "the iterations ran out"
-                          ? " within " + std::to_string(iterations) + " iterations"
+                          ? " within " + std::to_string(iterations) +
+                                (iterations == 1 ? " iteration" : " iterations")
                           : " (" + why + ")")
                   << "; " << reported << "\n";
         return 1;

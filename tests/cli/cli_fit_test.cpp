@@ -107,15 +107,19 @@ TEST(CliFit, FilesItCannotUseAreAnsweredWithTheLineAtFault) {
 
 TEST(CliFit, AFitThatDoesNotConvergeSaysSoAndWritesTheBestSolutionMet) {
     const fs::path dir = Scratch("fitunconverged");
-    const fs::path json = dir / "fit.json", star = dir / "fit.star";
+    const fs::path json = dir / "fit.json", star = dir / "fit.star", table = dir / "fit.csv";
     CliRun r = RunCli(kFit + " --starts 1 --max-iterations 2 --quiet --json " + json.string() +
-                      " --save-star " + star.string());
+                      " --save-star " + star.string() + " --out " + table.string());
     EXPECT_EQ(r.exit, 1);
     EXPECT_NE(r.err.find("the fit did not converge within 2 iterations"), std::string::npos)
         << r.err;
     EXPECT_NE(r.out.find("result: did not converge"), std::string::npos) << r.out;
     EXPECT_NE(Read(json).find("\"converged\": false"), std::string::npos);
     EXPECT_TRUE(Loads(star));
+    // Every observation with its time as the file gave it.
+    const std::string begins =
+        "file,band,line,time,phase,observed,error,model,residual\n1,V,2,2450000.412101,0.1776";
+    EXPECT_EQ(Read(table).substr(0, begins.size()), begins);
 }
 
 TEST(CliFit, CtrlCEndsTheFitWithTheBestSolutionSoFarWritten) {

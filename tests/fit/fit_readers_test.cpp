@@ -18,12 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path Folder() {
-    const fs::path folder =
+// A folder of the test's own, removed with everything in it when the test ends.
+struct Folder {
+    const fs::path path =
         fs::temp_directory_path() / ("vandrel-fit-readers-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    return folder;
-}
+    Folder() { fs::create_directories(path); }
+    ~Folder() { fs::remove_all(path); }
+};
 
 struct Column {
     std::string name;
@@ -93,7 +94,8 @@ TEST(FitReaders, TextFilesGiveTheirErrorColumnAndRefuseAnErrorThatIsNone) {
 }
 
 TEST(FitReaders, ATessLightCurveGivesBjdFluxesAndErrorsWithoutFlaggedOrMissingRows) {
-    const fs::path path = Folder() / "tess.fits";
+    const Folder folder;
+    const fs::path path = folder.path / "tess.fits";
     WriteFits(path,
               {{"TIME", "1D", {1000.0, 1000.1, 1000.2, 1000.3}},
                {"PDCSAP_FLUX", "1D", {100, 101, NAN, 103}},
@@ -127,7 +129,8 @@ TEST(FitReaders, ATessLightCurveGivesBjdFluxesAndErrorsWithoutFlaggedOrMissingRo
 }
 
 TEST(FitReaders, AFitsFileTheReaderCannotUseIsAnsweredWithTheColumnAtFault) {
-    const fs::path path = Folder() / "bad.fits";
+    const Folder folder;
+    const fs::path path = folder.path / "bad.fits";
     FitsSettings settings;
     settings.period = 1;
     ObservedCurve curve;
