@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/atomic_file.h"
+#include "core/number_text.h"
 #include "fit/fits_light_curve.h"
 #include "flux/passband.h"
 
@@ -77,7 +78,7 @@ bool ReadFitFiles(const std::vector<FileRequest>& requests, const Ephemeris& eph
             }
             summary.notes = notes.fluxColumn + " of " +
                             (notes.telescope.empty() ? "the table" : notes.telescope) +
-                            ", times + " + Shown(notes.timeOffset) + " = BJD";
+                            ", times + " + FormatNumber(notes.timeOffset) + " = BJD";
             if (notes.flagged || notes.missing)
                 summary.notes += ", " + std::to_string(notes.rows) + " rows of which " +
                                  std::to_string(notes.flagged) +
