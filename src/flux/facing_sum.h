@@ -14,7 +14,8 @@ enum TriangleState : std::uint8_t {
     kUnseen = 0,         // no corner faces the observer
     kAcrossHorizon = 1,  // one or two corners do
     kFacing = 2,         // all three do
-    kHidden = 3,         // the nearer lobe hides it (wholly, or it is counted apart)
+    kHidden = 3,         // something nearer hides it wholly
+    kPartlyHidden = 4,   // something nearer hides part of it: counted apart
 };
 
 // mu[i] = n_i . w for every node, and facing[i] = 1 where mu > 0, else 0.

@@ -154,19 +154,60 @@ void FluxModel::Flux(Vec3 w, std::span<double> out, Workspace& work) const {
     work.state.resize(count);
     work.weight.resize(count);
     for (std::size_t l = 0; l < count; ++l) Face(l, w, work);
-    work.remaining.clear();
+    work.partial.clear();
+    work.seen.clear();
+    work.slot.resize(count);
+    for (std::size_t l = 0; l < count; ++l) work.slot[l].assign(lobes_[l].triangles.size(), -1);
     if (count == 2) {
         // The nearer lobe is the one whose centre lies further towards the observer.
         const std::size_t front = Dot(lobes_[1].lobe.centre - lobes_[0].lobe.centre, w) > 0;
-        const Vec3 apart = lobes_[1 - front].lobe.centre - lobes_[front].lobe.centre;
+        const std::size_t back = 1 - front;
+        const Vec3 apart = lobes_[back].lobe.centre - lobes_[front].lobe.centre;
         const Vec3 across = apart - Dot(apart, w) * w;
-        if (Norm(across) < lobes_[front].boundRadius + lobes_[1 - front].boundRadius)
-            Eclipse(1 - front, front, w, P, work);
+        if (Norm(across) < lobes_[front].boundRadius + lobes_[back].boundRadius)
+            Occlude(back, lobes_[front].lobe, lobes_[front].boundRadius, Reach{}, w, work);
+        SelfOcclude(front, w, work);
+        SelfOcclude(back, w, work);
     }
     for (std::size_t l = 0; l < count; ++l) LobeLight(l, w, P, out, work);
-    // What the partly hidden triangles of the farther lobe still show.
+    // What the partly hidden triangles still show.
     const std::size_t nb = bands_.size();
-    for (std::size_t i = 0; i < work.remaining.size(); ++i) out[i % nb] += work.remaining[i];
+    std::vector<double>& light = work.light;
+    light.resize(nb);
+    for (std::size_t k = 0; k < work.partial.size(); ++k) {
+        const Workspace::Partial& p = work.partial[k];
+        if (work.state[p.lobe][p.triangle] == kHidden) continue;
+        TriangleLight(p.lobe, p.triangle, P, work.mu[p.lobe], light);
+        for (std::size_t b = 0; b < nb; ++b) out[b] += light[b] * work.seen[k * nb + b];
+    }
+}
+
+void FluxModel::SelfOcclude(std::size_t l, Vec3 w, Workspace& work) const {
+    // A half of a contact envelope is not convex: the star hides part of its own neck. What
+    // lies in front of a plane at right angles to the line of sight can only hide what lies
+    // behind it, and exactly where its disc covers it; so the half is cut by planes through
+    // the star's centre and behind it, and every triangle of the neck's side is tried against
+    // the part in front of the nearest plane before it.
+    const LobeMesh& m = lobes_[l];
+    if (!m.lobe.openAtLimit) return;
+    const Vec3 neckward{m.lobe.axis, 0, 0};
+    // Only a star whose neck points away from the observer hides some of it, and only while
+    // the line of sight runs within some 60 degrees of the line of centres.
+    const double along = -Dot(neckward, w);
+    if (along < 0.5) return;
+    const int planes = kSelfPlanes;
+    const double spacing = kSelfPlaneSpacing * m.boundRadius;
+    for (int k = 0; k < planes; ++k) {
+        Lobe part = m.lobe;
+        part.cut = w;
+        part.cutOffset = k * spacing;
+        Reach reach;
+        reach.beyond = -1 * w;
+        reach.offset = k * spacing;
+        if (k + 1 < planes) reach.nextOffset = (k + 1) * spacing;
+        reach.towards = neckward;
+        Occlude(l, part, m.boundRadius, reach, w, work);
+    }
 }
 
 void FluxModel::Face(std::size_t l, Vec3 w, Workspace& work) const {
@@ -317,44 +358,50 @@ void FluxModel::TriangleLight(std::size_t l, std::size_t t, const DirectionPower
     }
 }
 
-void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const DirectionPowers& P,
-                        Workspace& work) const {
-    const LobeMesh& fm = lobes_[front];
+void FluxModel::Occlude(std::size_t back, const Lobe& occluder, double occluderBound,
+                        const Reach& reach, Vec3 w, Workspace& work) const {
     const LobeMesh& bm = lobes_[back];
     const std::vector<double>& mu = work.mu[back];
     std::vector<double>& weight = work.weight[back];
     std::vector<std::uint8_t>& state = work.state[back];
     const std::size_t nb = bands_.size();
+    const bool cut = Dot(reach.beyond, reach.beyond) > 0;
+    const bool sided = Dot(reach.towards, reach.towards) > 0;
+    auto beyondOf = [&](std::int32_t i) {
+        return Dot(bm.position[i] - bm.lobe.centre, reach.beyond) - reach.offset;
+    };
 
-    // Sky axes at right angles to the line of sight, about the front lobe's centre.
+    // The triangles within reach.
+    std::vector<std::uint32_t>& candidates = work.candidates;
+    candidates.clear();
+    for (std::size_t t = 0; t < bm.triangles.size(); ++t) {
+        if (state[t] == kUnseen || state[t] == kHidden) continue;
+        const auto& tri = bm.triangles[t];
+        if (cut) {
+            // Wholly beyond the plane, and not wholly beyond the next one.
+            int count = 0, countNext = 0;
+            for (std::int32_t i : {tri.v[0], tri.v[1], tri.v[2], tri.m[0], tri.m[1], tri.m[2]}) {
+                const double b = beyondOf(i);
+                count += b > 0;
+                countNext += b > reach.nextOffset - reach.offset;
+            }
+            if (count < 6 || countNext == 6) continue;
+        }
+        if (sided) {
+            bool any = false;
+            for (int k = 0; k < 3 && !any; ++k)
+                any = Dot(bm.position[tri.v[k]] - bm.lobe.centre, reach.towards) > 0;
+            if (!any) continue;
+        }
+        candidates.push_back(static_cast<std::uint32_t>(t));
+    }
+    if (candidates.empty()) return;
+
+    // Sky axes at right angles to the line of sight, about the occluder's centre.
     Vec3 e1 = std::fabs(w.z) < 0.9 ? Cross({0, 0, 1}, w) : Cross({1, 0, 0}, w);
     e1 = Normalised(e1);
     const Vec3 e2 = Cross(w, e1);
-    const Vec3 origin = fm.lobe.centre;
-
-    // The part of the front disc that can cover the back lobe.
-    const Vec3 apart = bm.lobe.centre - origin;
-    const double ax = Dot(apart, e1), ay = Dot(apart, e2);
-    const double dist = std::hypot(ax, ay);
-    double psiLow = 0, psiHigh = 2 * kPi;
-    if (dist > bm.boundRadius * 1.05) {
-        const double half = std::asin(std::min(1.0, bm.boundRadius * 1.05 / dist));
-        const double mid = std::atan2(ay, ax);
-        psiLow = mid - half;
-        psiHigh = mid + half;
-    }
-    SkyOutline& outline = work.outline;
-    if (fm.lobe.kind == Lobe::Kind::Sphere) {
-        outline.SetCircle(fm.lobe.radius);
-    } else {
-        outline.SetLobe(fm.lobe, 0.8 * fm.boundRadius, w, e1, e2, psiLow, psiHigh, 0.1);
-    }
-    const double rMin = outline.minRadius(), rMax = outline.maxRadius();
-    // A triangle whose six nodes all lie further than this inside or outside the outline lies
-    // wholly on that side: between its nodes neither the outline nor the curved patch strays
-    // further (the outline's sagitta over half an edge, the patch's over a whole one).
-    const double half = 0.5 * maxEdge_[back];
-    const double margin = half * half / (4 * std::max(rMin, 1e-6)) + 2 * maxSag_[back] + 1e-12;
+    const Vec3 origin = occluder.centre;
 
     // The back lobe's nodes on the sky.
     const std::size_t nodes = bm.position.size();
@@ -362,6 +409,61 @@ void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const Direc
     work.skyY.resize(nodes);
     ProjectOnSky(nodes, bm.positionAxis[0].data(), bm.positionAxis[1].data(),
                  bm.positionAxis[2].data(), origin, e1, e2, work.skyX.data(), work.skyY.data());
+
+    // The part of the occluder's disc that can cover the candidates: seen from a companion,
+    // the cone around its bounding sphere; for a lobe's own parts, the arc of position angles
+    // the candidates span.
+    double psiLow = 0, psiHigh = 2 * kPi;
+    const Vec3 apart = bm.lobe.centre - origin;
+    const double ax = Dot(apart, e1), ay = Dot(apart, e2);
+    const double dist = std::hypot(ax, ay);
+    if (dist > bm.boundRadius * 1.05) {
+        const double half = std::asin(std::min(1.0, bm.boundRadius * 1.05 / dist));
+        const double mid = std::atan2(ay, ax);
+        psiLow = mid - half;
+        psiHigh = mid + half;
+    } else if (dist < 1e-12) {
+        std::vector<double>& angles = work.angles;
+        angles.clear();
+        for (std::uint32_t t : candidates)
+            for (std::int32_t i : bm.triangles[t].v)
+                angles.push_back(std::atan2(work.skyY[i], work.skyX[i]));
+        std::sort(angles.begin(), angles.end());
+        // The arc is the turn less the widest gap between neighbouring angles.
+        double widest = angles.front() + 2 * kPi - angles.back();
+        double start = angles.front();
+        for (std::size_t k = 1; k < angles.size(); ++k) {
+            if (angles[k] - angles[k - 1] > widest) {
+                widest = angles[k] - angles[k - 1];
+                start = angles[k];
+            }
+        }
+        const double pad = 0.15;
+        if (widest > 2 * pad + 0.1) {
+            psiLow = start - pad;
+            psiHigh = start + 2 * kPi - widest + pad;
+        }
+    }
+    SkyOutline& outline = work.outline;
+    if (occluder.kind == Lobe::Kind::Sphere && !(Dot(occluder.cut, occluder.cut) > 0)) {
+        outline.SetCircle(occluder.radius);
+    } else {
+        // The edge of an open lobe's neck turns sharply on the sky: its outline is drawn finer.
+        const bool whole = !(Dot(occluder.cut, occluder.cut) > 0);
+        const double step = occluder.openAtLimit && whole ? 0.05 : 0.1;
+        outline.SetLobe(occluder, 0.8 * occluderBound, w, e1, e2, psiLow, psiHigh, step);
+    }
+    if (!(outline.maxRadius() > 0)) return;
+    const double rMin = outline.minRadius(), rMax = outline.maxRadius();
+    // A triangle whose six nodes all lie further than this inside or outside the outline lies
+    // wholly on that side: between its nodes neither the outline nor the curved patch strays
+    // further (the outline's sagitta over half an edge, the patch's over a whole one).
+    const double half = 0.5 * maxEdge_[back];
+    // (A part of a star cut through its centre has an outline that reaches the centre: its
+    // curvature is taken from its size instead.)
+    const double curvature = std::max({rMin, 0.3 * rMax, 1e-6});
+    const double margin = half * half / (4 * curvature) + 2 * maxSag_[back] + 1e-12;
+
     // A node's distance outside the outline (negative inside), worked out when first needed.
     work.gap.assign(nodes, std::numeric_limits<double>::quiet_NaN());
     const double outerSq = (rMax + margin) * (rMax + margin);
@@ -387,11 +489,7 @@ void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const Direc
     std::array<const LimbDarkening*, kMaxBands> laws{};
     for (std::size_t b = 0; b < nb; ++b) laws[b] = &bands_[b].law[back];
     std::array<double, kMaxBands> hidden{}, total{};
-    std::vector<double>& light = work.light;
-    light.resize(nb);
-    work.remaining.clear();
-    for (std::size_t t = 0; t < bm.triangles.size(); ++t) {
-        if (state[t] == kUnseen) continue;
+    for (std::uint32_t t : candidates) {
         const auto& tri = bm.triangles[t];
         bool isClear = true;
         for (int k = 0; k < 3 && isClear; ++k) {
@@ -429,7 +527,14 @@ void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const Direc
         std::fill(total.begin(), total.begin() + nb, 0.0);
         AddHiddenShare(sky, outline, margin, std::span<const LimbDarkening* const>(laws.data(), nb),
                        std::span<double>(hidden.data(), nb), std::span<double>(total.data(), nb));
-        TriangleLight(back, t, P, mu, light);
+        // The shares of two occluders combine as if independent: what the first leaves, the
+        // second hides in its own share.
+        int& slot = work.slot[back][t];
+        if (slot < 0) {
+            slot = static_cast<int>(work.partial.size());
+            work.partial.push_back({back, t});
+            work.seen.resize(work.partial.size() * nb, 1.0);
+        }
         for (std::size_t b = 0; b < nb; ++b) {
             double share;
             if (total[b] > 0) {
@@ -439,9 +544,9 @@ void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const Direc
                 for (int k = 0; k < 3; ++k) in += work.gap[nodeOf[k]] < 0;
                 share = in / 3.0;
             }
-            work.remaining.push_back(light[b] * (1 - share));
+            work.seen[slot * nb + b] *= 1 - share;
         }
-        state[t] = kHidden;  // its light is added with the partial ones
+        state[t] = kPartlyHidden;  // its light is added with the partial ones
     }
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -53,9 +55,16 @@ class FluxModel {
         std::vector<std::vector<double>> weight;
         std::vector<std::vector<std::uint8_t>> state;
         std::vector<double> skyX, skyY, gap;  // the farther lobe's nodes on the sky
-        // The light the farther lobe's partly hidden triangles still show, band after band.
-        std::vector<double> remaining;
+        // Triangles partly hidden: which, and the share of their light still seen, per band.
+        struct Partial {
+            std::size_t lobe, triangle;
+        };
+        std::vector<Partial> partial;
+        std::vector<double> seen;            // band after band for each partial triangle
+        std::vector<std::vector<int>> slot;  // per lobe and triangle: its entry, or -1
         std::vector<double> light;
+        std::vector<std::uint32_t> candidates;  // triangles an occluder may hide
+        std::vector<double> angles;
         SkyOutline outline;
     };
 
@@ -68,9 +77,24 @@ class FluxModel {
   private:
     // mu, the visible triangles and those across the horizon of lobe l.
     void Face(std::size_t l, Vec3 w, Workspace& work) const;
-    // Marks the triangles of the back lobe the front lobe's disc hides, wholly or in part.
-    void Eclipse(std::size_t back, std::size_t front, Vec3 w, const DirectionPowers& P,
-                 Workspace& work) const;
+    // Which triangles of a lobe an occluder may hide: every one, or only those wholly beyond a
+    // plane at right angles to `beyond` (a unit vector), Dot(p - centre, beyond) > offset at
+    // every node, and not wholly beyond `nextOffset` (left to another plane). With `towards`
+    // given, only triangles reaching the side of the centre it points to.
+    struct Reach {
+        Vec3 beyond{};
+        double offset = 0;
+        double nextOffset = std::numeric_limits<double>::infinity();
+        Vec3 towards{};
+    };
+    // The parts of an open lobe hidden by the lobe itself.
+    void SelfOcclude(std::size_t l, Vec3 w, Workspace& work) const;
+    static constexpr int kSelfPlanes = 2;
+    static constexpr double kSelfPlaneSpacing = 0.2;  // of the lobe's bounding radius
+    // Marks the triangles of lobe `back` within reach that the occluder's disc hides, wholly
+    // or in part.
+    void Occlude(std::size_t back, const Lobe& occluder, double occluderBound, const Reach& reach,
+                 Vec3 w, Workspace& work) const;
     // Adds the light of lobe l's visible triangles and of those across its horizon.
     void LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::span<double> out,
                    Workspace& work) const;
