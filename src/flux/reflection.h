@@ -1,0 +1,66 @@
+// The reflection effect: each star heated by the light of the other. A single reflection:
+// every point of one star's surface receives the bolometric light of the surface elements of
+// the other star that it sees, and a bolometric albedo A of it heats the point,
+//   T^4 = T_own^4 + A F / sigma,
+// the heated surface radiating by its new temperature (in every band, with the star's own limb
+// darkening). An element and a point see each other when each faces the other (their normals
+// turned towards one another); both stars of a detached system are convex, so nothing else can
+// stand between them; in a contact envelope a line that crosses the plane of the inner
+// Lagrangian point inside the neck runs through the envelope and is hidden.
+// Limits: the light that heats is the companion's own (its gravity darkening and spots, before
+// any heating of its own), not what it reflects in turn (no second reflection); each source
+// triangle sends its light from its centroid in one direction (its patch integrated exactly
+// in that direction, triangles across the source's horizon point by point), good while the
+// stars are further apart than the triangles are large; the heating does not change the
+// star's shape, and a star does not heat itself (the concave neck of a contact envelope).
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "flux/lobe_mesh.h"
+
+namespace vp::flux {
+
+class Irradiator {
+  public:
+    // The source lobe's own bolometric light: T^4 at each quadrature point (kelvin^4), and its
+    // linear bolometric limb-darkening coefficient.
+    Irradiator(const LobeMesh& source, std::span<const double> quadT4, double limbDarkening);
+
+    // A contact envelope: lines between the halves that cross the plane x = neckX where the
+    // Roche potential (mass ratio q) exceeds `level` run through the envelope.
+    void SetNeck(double q, double neckX, double level);
+
+    // F / sigma (kelvin^4): the bolometric flux the source sends onto a surface point p with
+    // outward normal n.
+    double FluxAt(Vec3 p, Vec3 n) const;
+
+    // The same for many points of the target lobe's surface (`target`: its centre and the
+    // radius of a sphere about it that holds it), written to out.
+    void FluxOnto(const LobeMesh& target, std::span<const Vec3> points,
+                  std::span<const Vec3> normals, std::span<double> out) const;
+
+  private:
+    template <bool kNeck>
+    double Sum(Vec3 p, Vec3 n, const std::vector<std::int32_t>& candidates) const;
+    bool Blocked(Vec3 a, Vec3 b) const;
+    double EdgeFlux(std::size_t t, Vec3 p, Vec3 n) const;
+
+    Vec3 centre_;
+    double bound_ = 0;
+    double x_ = 0;  // limb darkening
+    // Per source triangle: centroid, mean normal, sine of the widest angle of a node's normal
+    // from it, and the integrals over the patch of I0 n and I0 n n (xx xy xz yy yz zz).
+    std::array<std::vector<double>, 3> c_, n_, m1_;
+    std::array<std::vector<double>, 6> m2_;
+    std::vector<double> spread_;
+    std::vector<std::int32_t> all_;
+    // Per quadrature point: position, normal, weight x I0 (for triangles across the horizon).
+    std::vector<Vec3> quadPosition_, quadNormal_;
+    std::vector<double> quadLight_;
+    bool neck_ = false;
+    double neckQ_ = 1, neckX_ = 0.5, neckLevel_ = 0;
+};
+
+}  // namespace vp::flux
