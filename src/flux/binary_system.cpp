@@ -105,7 +105,9 @@ LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector
         // its colour follows its temperature.
         auto dimmed = [&](double raw, double T) {
             const double ratio4 = std::pow(T / hottest, 4);
-            if (setup.band.kind == Band::Kind::Filter) return p.stefan ? raw : raw / ratio4;
+            const bool physical =
+                setup.band.kind == Band::Kind::Filter || setup.band.kind == Band::Kind::Bolometric;
+            if (physical) return p.stefan ? raw : raw / ratio4;
             return p.stefan ? raw * ratio4 : raw;
         };
         auto brightness = [&](double T) {

@@ -623,7 +623,7 @@ void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const Direc
 
     std::array<const LimbDarkening*, kMaxBands> laws{};
     for (std::size_t b = 0; b < nb; ++b) laws[b] = &bands_[b].law[back];
-    std::array<double, kMaxBands> hidden{}, total{}, hiddenX{}, hiddenY{};
+    std::array<double, kMaxBands> hidden{}, total{}, hiddenX{}, hiddenY{}, totalX{}, totalY{};
     std::vector<double> arms(lever ? nb : 0);
     std::vector<double>& light = work.light;
     light.resize(nb);
@@ -666,16 +666,16 @@ void FluxModel::Eclipse(std::size_t back, std::size_t front, Vec3 w, const Direc
         }
         std::fill(hidden.begin(), hidden.begin() + nb, 0.0);
         std::fill(total.begin(), total.begin() + nb, 0.0);
-        std::span<double> firstX, firstY;
+        SkyFirstMoments first;
         if (lever) {
-            std::fill(hiddenX.begin(), hiddenX.begin() + nb, 0.0);
-            std::fill(hiddenY.begin(), hiddenY.begin() + nb, 0.0);
-            firstX = std::span<double>(hiddenX.data(), nb);
-            firstY = std::span<double>(hiddenY.data(), nb);
+            for (auto* a : {&hiddenX, &hiddenY, &totalX, &totalY})
+                std::fill(a->begin(), a->begin() + nb, 0.0);
+            first = {std::span<double>(hiddenX.data(), nb), std::span<double>(hiddenY.data(), nb),
+                     std::span<double>(totalX.data(), nb), std::span<double>(totalY.data(), nb)};
         }
         AddHiddenShare(sky, outline, margin, std::span<const LimbDarkening* const>(laws.data(), nb),
                        std::span<double>(hidden.data(), nb), std::span<double>(total.data(), nb),
-                       firstX, firstY);
+                       lever ? &first : nullptr);
         TriangleLight(back, t, P, mu, light);
         if (lever) TriangleLever(back, t, P, mu, *lever, arms);
         for (std::size_t b = 0; b < nb; ++b) {

@@ -150,8 +150,8 @@ M WedgeMoments(const SkyPolygon& window, const SkyOutline& outline) {
 
 void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double margin,
                     std::span<const LimbDarkening* const> laws, std::span<double> hidden,
-                    std::span<double> total, std::span<double> hiddenX, std::span<double> hiddenY) {
-    const bool first = !hiddenX.empty();
+                    std::span<double> total, const SkyFirstMoments* firstMoments) {
+    const bool first = firstMoments != nullptr;
     // A patch is taken as flat pieces plus the bulges of their edges: near the limb as its four
     // halves (corners and edge nodes), elsewhere whole, as the hexagon through its six nodes;
     // between, both are blended, and the bulges fade out towards the horizon, so that nothing
@@ -214,16 +214,17 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
         ReverseIfClockwise(window);
         const Moments2 whole = PolygonMoments(window);
         Moments2 part{};
-        Moments3 part3{};  // with the first moments: the hidden part to the third order
+        // With the first moments: the hidden part and the whole to the third order.
+        Moments3 part3{}, whole3{};
+        if (first) whole3 = PolygonMoments3(window);
         if (in && !wide) {
             part = whole;
-            if (first) part3 = PolygonMoments3(window);
+            if (first) part3 = whole3;
         } else if (touches) {
             if (wide) {
                 part = WedgeMoments<Moments2, PolygonMoments>(window, outline);
                 if (first)
-                    part3 = in ? PolygonMoments3(window)
-                               : WedgeMoments<Moments3, PolygonMoments3>(window, outline);
+                    part3 = in ? whole3 : WedgeMoments<Moments3, PolygonMoments3>(window, outline);
             } else if (!circle && edge.straight) {
                 SkyPolygon halfPlane;
                 const Affine2 inside{-(edge.normal.x * edge.point.x + edge.normal.y * edge.point.y),
@@ -237,10 +238,8 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
                     for (int k = 0; k < 6; ++k) part[k] = whole[k] - part[k];
                 if (first) {
                     part3 = PolygonInDisc3(window, edge.centre, edge.radius);
-                    if (!edge.inside) {
-                        const Moments3 whole3 = PolygonMoments3(window);
+                    if (!edge.inside)
                         for (int k = 0; k < 10; ++k) part3[k] = whole3[k] - part3[k];
-                    }
                 }
             }
         }
@@ -266,9 +265,11 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
             const auto q = QuadraticLaw(*laws[b], lo, hi);
             double w = IntegrateQuadratic(whole, lin, q[0], q[1], q[2]);
             double h = in ? w : touches ? IntegrateQuadratic(part, lin, q[0], q[1], q[2]) : 0.0;
-            std::array<double, 2> hf{};
-            if (first && (in || touches))
-                hf = IntegrateQuadraticFirst(part3, lin, q[0], q[1], q[2]);
+            std::array<double, 2> hf{}, wf{};
+            if (first) {
+                wf = IntegrateQuadraticFirst(whole3, lin, q[0], q[1], q[2]);
+                if (in || touches) hf = IntegrateQuadraticFirst(part3, lin, q[0], q[1], q[2]);
+            }
             for (int e = 0; bulges && e < piece.count; ++e) {
                 if (!piece.outer[e]) continue;
                 Point2 a = tri.p[piece.node[e]], z = tri.p[piece.node[(e + 1) % piece.count]];
@@ -283,11 +284,18 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
                     const double* hiddenPart = in ? edgeFirst : edgeFirst + 2;
                     hf[0] += bulgeScale * hiddenPart[0];
                     hf[1] += bulgeScale * hiddenPart[1];
+                    wf[0] += bulgeScale * edgeFirst[0];
+                    wf[1] += bulgeScale * edgeFirst[1];
                 }
             }
             total[b] += weight * w;
             hidden[b] += weight * h;
-            if (first) hiddenX[b] += weight * hf[0], hiddenY[b] += weight * hf[1];
+            if (first) {
+                firstMoments->hiddenX[b] += weight * hf[0];
+                firstMoments->hiddenY[b] += weight * hf[1];
+                firstMoments->totalX[b] += weight * wf[0];
+                firstMoments->totalY[b] += weight * wf[1];
+            }
         }
     }
 }

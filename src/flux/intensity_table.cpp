@@ -9,9 +9,9 @@ IntensityTable::IntensityTable(const Band& band, double lowest, double highest) 
     if (band.kind != Band::Kind::Filter || !(lowest > 0) || !(highest >= lowest) ||
         !std::isfinite(highest))
         return;
-    // One sample beyond each end, for the cubic's stencil.
-    lnLow_ = std::log(lowest) - lnStep_;
-    const int count = static_cast<int>(std::ceil((std::log(highest) - lnLow_) / lnStep_)) + 2;
+    // Two samples beyond each end: the cubic's stencil, with room for rounding.
+    lnLow_ = std::log(lowest) - 2 * lnStep_;
+    const int count = static_cast<int>(std::ceil((std::log(highest) - lnLow_) / lnStep_)) + 3;
     std::vector<double> values(std::max(count, 4));
     for (std::size_t k = 0; k < values.size(); ++k) {
         const double I = band.Intensity(std::exp(lnLow_ + k * lnStep_));

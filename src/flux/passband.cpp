@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <numbers>
 #include <sstream>
 
 #include "core/number_text.h"
@@ -69,6 +70,10 @@ double PhotonRadiance(double lambda, double T) {
 }  // namespace
 
 double Band::Intensity(double T) const {
+    if (kind == Kind::Bolometric) {
+        constexpr double kStefanBoltzmann = 5.670374419e-8;
+        return T > 0 ? kStefanBoltzmann * T * T * T * T / std::numbers::pi : 0;
+    }
     if (kind != Kind::Filter) {
         double r = 0, g = 0, b = 0;
         TemperatureColour(T, r, g, b);
@@ -99,6 +104,12 @@ double Band::Intensity(double T) const {
 bool FindBand(const std::string& name, Band& band, std::string& error) {
     band = Band{};
     const std::string lower = Lower(name);
+    if (lower == "bolometric") {
+        band.name = "bolometric";
+        band.kind = Band::Kind::Bolometric;
+        band.description = "all the light (sigma T^4)";
+        return true;
+    }
     if (lower == "red" || lower == "green" || lower == "blue") {
         band.name = lower;
         band.kind = lower == "red"     ? Band::Kind::PictureRed
@@ -128,7 +139,7 @@ bool FindBand(const std::string& name, Band& band, std::string& error) {
 std::vector<std::string> BandNames() {
     std::vector<std::string> names;
     for (const Alias& a : kAliases) names.push_back(a.name);
-    names.insert(names.end(), {"red", "green", "blue"});
+    names.insert(names.end(), {"bolometric", "red", "green", "blue"});
     return names;
 }
 

@@ -32,33 +32,40 @@ class Irradiator {
     // Roche potential (mass ratio q) exceeds `level` run through the envelope.
     void SetNeck(double q, double neckX, double level);
 
-    // F / sigma (kelvin^4): the bolometric flux the source sends onto a surface point p with
-    // outward normal n.
+    // Keeps only the source triangles that can face some point of the target lobe (of a
+    // sphere about its centre that holds it), for the points that follow.
+    void Aim(const LobeMesh& target);
+
+    // F / sigma (kelvin^4): the bolometric flux the source sends onto a point p of the target's
+    // surface with outward normal n.
     double FluxAt(Vec3 p, Vec3 n) const;
 
-    // The same for many points of the target lobe's surface (`target`: its centre and the
-    // radius of a sphere about it that holds it), written to out.
-    void FluxOnto(const LobeMesh& target, std::span<const Vec3> points,
-                  std::span<const Vec3> normals, std::span<double> out) const;
+    // The same for many points of the target's surface, written to out.
+    void FluxOnto(std::span<const Vec3> points, std::span<const Vec3> normals,
+                  std::span<double> out) const;
 
   private:
+    // The source triangles, one array per quantity: centroid, mean normal, sine of the widest
+    // angle of a node's normal from it, the integrals over the patch of I0 n and I0 n n (xx xy
+    // xz yy yz zz), the integral of I0, and the corners' normals.
+    struct Sources {
+        std::vector<double> cx, cy, cz, nx, ny, nz, spread, ax, ay, az;
+        std::vector<double> bxx, bxy, bxz, byy, byz, bzz, light;
+        std::vector<Vec3> corner;  // three per triangle
+        void Add(const Sources& from, std::size_t t);
+        std::size_t size() const { return cx.size(); }
+    };
     template <bool kNeck>
-    double Sum(Vec3 p, Vec3 n, const std::vector<std::int32_t>& candidates) const;
+    double Sum(Vec3 p, Vec3 n, const Sources& sources) const;
     bool Blocked(Vec3 a, Vec3 b) const;
-    double EdgeFlux(std::size_t t, Vec3 p, Vec3 n) const;
+    // A triangle across the horizon seen from the target: the part that faces it, with the
+    // cosine linear between the corners.
+    double EdgeLight(const Sources& s, std::size_t j, Vec3 u) const;
 
     Vec3 centre_;
     double bound_ = 0;
     double x_ = 0;  // limb darkening
-    // Per source triangle: centroid, mean normal, sine of the widest angle of a node's normal
-    // from it, and the integrals over the patch of I0 n and I0 n n (xx xy xz yy yz zz).
-    std::array<std::vector<double>, 3> c_, n_, m1_;
-    std::array<std::vector<double>, 6> m2_;
-    std::vector<double> spread_;
-    std::vector<std::int32_t> all_;
-    // Per quadrature point: position, normal, weight x I0 (for triangles across the horizon).
-    std::vector<Vec3> quadPosition_, quadNormal_;
-    std::vector<double> quadLight_;
+    Sources all_, aimed_;
     bool neck_ = false;
     double neckQ_ = 1, neckX_ = 0.5, neckLevel_ = 0;
 };

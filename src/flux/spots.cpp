@@ -15,6 +15,8 @@ namespace {
 
 constexpr double kDegree = std::numbers::pi / 180;
 constexpr int kDeepest = 4;  // halvings of a triangle towards a spot's edge
+// From this many halvings on, the pieces are small enough for a rule of degree 2.
+constexpr int kSmall = 2;
 
 using Bary = std::array<double, 3>;
 
@@ -96,8 +98,20 @@ bool SpotPattern::IntegrateAcrossEdges(const LobeMesh& mesh, std::size_t t,
     if (!sides(d, top)) return false;
 
     double guess = 0;
-    // The rule on a triangle of barycentric corners, each point's factor given by `factorAt`.
-    auto integrate = [&](const Bary(&c)[3], double refArea, auto factorAt) {
+    // The rule on a triangle of barycentric corners, each point's factor given by `factorAt`:
+    // seven points of degree 5, or on small pieces three of degree 2.
+    auto integrate = [&](const Bary(&c)[3], double refArea, bool small, auto factorAt) {
+        static constexpr double kThree[3][3] = {
+            {2.0 / 3, 1.0 / 6, 1.0 / 6}, {1.0 / 6, 2.0 / 3, 1.0 / 6}, {1.0 / 6, 1.0 / 6, 2.0 / 3}};
+        if (small) {
+            for (const auto& w : kThree) {
+                Bary b;
+                for (int i = 0; i < 3; ++i) b[i] = w[0] * c[0][i] + w[1] * c[1][i] + w[2] * c[2][i];
+                const PatchPoint p = SamplePatch(mesh, t, b.data(), guess);
+                visit(p, b.data(), refArea * p.density / 3, factorAt(b));
+            }
+            return;
+        }
         for (int k = 0; k < TriangleRule::kPoints; ++k) {
             const auto& w = kDegreeFiveRule.point[k];
             Bary b;
@@ -119,7 +133,7 @@ bool SpotPattern::IntegrateAcrossEdges(const LobeMesh& mesh, std::size_t t,
                     break;
                 }
             }
-            integrate(c, refArea, [&](const Bary&) { return factor; });
+            integrate(c, refArea, level >= kSmall, [&](const Bary&) { return factor; });
             return;
         }
         if (level < kDeepest) {
@@ -144,30 +158,70 @@ bool SpotPattern::IntegrateAcrossEdges(const LobeMesh& mesh, std::size_t t,
         const Cap& cap = caps_[cut];
         double s[3];
         for (int i = 0; i < 3; ++i) s[i] = Dot(corner[i], cap.centre) - cap.cosRadius;
+        auto toBary = [&](Point2 u) {
+            Bary b;
+            for (int i = 0; i < 3; ++i)
+                b[i] = c[0][i] + u.x * (c[1][i] - c[0][i]) + u.y * (c[2][i] - c[0][i]);
+            return b;
+        };
+        auto factorAt = [&](const Bary& b, bool inside) {
+            const Vec3 dir = direction(b);
+            for (std::size_t k = 0; k < caps_.size(); ++k) {
+                const bool in = k == cut ? inside : Dot(dir, caps_[k].centre) >= caps_[k].cosRadius;
+                if (in) return caps_[k].factor;
+            }
+            return 1.0;
+        };
+        // Where the edge crosses the piece's sides, found on the edge itself (not on the chord
+        // of the corners' values), and the line through those points.
+        auto edgeValue = [&](Point2 u) {
+            return Dot(direction(toBary(u)), cap.centre) - cap.cosRadius;
+        };
+        const Point2 at[3] = {{0, 0}, {1, 0}, {0, 1}};
+        Point2 ends[2];
+        int found = 0;
+        for (int i = 0; i < 3 && found < 2; ++i) {
+            const int j = (i + 1) % 3;
+            if ((s[i] >= 0) == (s[j] >= 0)) continue;
+            auto along = [&](double t) {
+                return Point2{at[i].x + t * (at[j].x - at[i].x), at[i].y + t * (at[j].y - at[i].y)};
+            };
+            double lo = 0, hi = 1, flo = s[i], fhi = s[j];
+            double t = flo / (flo - fhi);
+            for (int pass = 0; pass < 4; ++pass) {
+                const double ft = edgeValue(along(t));
+                if ((ft >= 0) == (flo >= 0))
+                    lo = t, flo = ft;
+                else
+                    hi = t, fhi = ft;
+                if (flo == fhi) break;
+                t = lo + (hi - lo) * flo / (flo - fhi);
+            }
+            ends[found++] = along(t);
+        }
+        if (found < 2) {
+            // The edge only grazes the piece: each point by its own side.
+            const Bary whole[3] = {c[0], c[1], c[2]};
+            integrate(whole, refArea, true, [&](const Bary& b) {
+                return factorAt(b, Dot(direction(b), cap.centre) >= cap.cosRadius);
+            });
+            return;
+        }
+        Affine2 cutLine{0, -(ends[1].y - ends[0].y), ends[1].x - ends[0].x};
+        cutLine.c = -(cutLine.gx * ends[0].x + cutLine.gy * ends[0].y);
+        int inCorner = 0;
+        for (int i = 0; i < 3; ++i)
+            if (s[i] >= 0) inCorner = i;
+        if (cutLine(at[inCorner]) < 0) cutLine = {-cutLine.c, -cutLine.gx, -cutLine.gy};
         for (int inside = 0; inside < 2; ++inside) {
             const double sign = inside ? 1 : -1;
-            const Affine2 f{sign * s[0], sign * (s[1] - s[0]), sign * (s[2] - s[0])};
+            const Affine2 f{sign * cutLine.c, sign * cutLine.gx, sign * cutLine.gy};
             SkyPolygon local, part;
             local.push({0, 0});
             local.push({1, 0});
             local.push({0, 1});
             ClipToPositive(local, f, part);
             if (part.size() < 3) continue;
-            auto toBary = [&](Point2 u) {
-                Bary b;
-                for (int i = 0; i < 3; ++i)
-                    b[i] = c[0][i] + u.x * (c[1][i] - c[0][i]) + u.y * (c[2][i] - c[0][i]);
-                return b;
-            };
-            auto factorAt = [&](const Bary& b) {
-                const Vec3 dir = direction(b);
-                for (std::size_t k = 0; k < caps_.size(); ++k) {
-                    const bool in =
-                        k == cut ? inside == 1 : Dot(dir, caps_[k].centre) >= caps_[k].cosRadius;
-                    if (in) return caps_[k].factor;
-                }
-                return 1.0;
-            };
             for (std::size_t i = 1; i + 1 < part.size(); ++i) {
                 const Point2 o = part[0], p1 = part[i], p2 = part[i + 1];
                 const double localArea =
@@ -175,8 +229,29 @@ bool SpotPattern::IntegrateAcrossEdges(const LobeMesh& mesh, std::size_t t,
                 if (localArea == 0) continue;
                 const Bary fan[3] = {toBary(o), toBary(p1), toBary(p2)};
                 // A local area of 1/2 is the whole piece.
-                integrate(fan, refArea * 2 * localArea, factorAt);
+                integrate(fan, refArea * 2 * localArea, true,
+                          [&](const Bary& b) { return factorAt(b, inside == 1); });
             }
+        }
+        // The edge is an arc, not the chord: the sliver between them (two thirds of the chord
+        // times the arc's distance from the chord's middle) moves to the side it lies on.
+        const Point2 middle{0.5 * (ends[0].x + ends[1].x), 0.5 * (ends[0].y + ends[1].y)};
+        const double chord = std::hypot(ends[1].x - ends[0].x, ends[1].y - ends[0].y);
+        const double gradient = std::hypot(cutLine.gx, cutLine.gy);
+        // The edge's value changes across the chord at about the rate the corners show.
+        double rate = 0;
+        for (int i = 0; i < 3; ++i)
+            if (std::fabs(cutLine(at[i])) > 1e-12)
+                rate = std::max(rate, std::fabs(s[i]) / (std::fabs(cutLine(at[i])) / gradient));
+        if (rate > 0 && chord > 0) {
+            const Bary b = toBary(middle);
+            const double off =
+                edgeValue(middle) / rate;  // > 0: the arc bulges out of the spot side
+            const double sliver = 2.0 / 3 * chord * off;
+            const PatchPoint p = SamplePatch(mesh, t, b.data(), guess);
+            const double weight = refArea * 2 * sliver * p.density;
+            visit(p, b.data(), weight, factorAt(b, true));
+            visit(p, b.data(), -weight, factorAt(b, false));
         }
     };
     const Bary whole[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};

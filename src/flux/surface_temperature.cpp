@@ -75,7 +75,8 @@ SurfaceTemperatures::SurfaceTemperatures(const std::vector<LobeMesh>& meshes,
         if (facts.neck) irr.SetNeck(p.q, facts.l1, facts.omega1);
         std::vector<double>& heat = nodeHeat[l];
         heat.resize(m.position.size());
-        irr.FluxOnto(m, m.position, m.normal, heat);
+        irr.Aim(m);
+        irr.FluxOnto(m.position, m.normal, heat);
         for (double& h : heat) h *= albedo[l];
         std::vector<double>& qh = quadHeat[l];
         qh.resize(m.quadPosition.size());
