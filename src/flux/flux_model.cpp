@@ -92,6 +92,20 @@ double FanIntegral(const SkyPolygon& poly, G g) {
     return sum;
 }
 
+// The light of a triangle's finer points that face w, each weighted by arm(its offset from
+// the centre) when given.
+double FineLight(const LobeBrightness& br, std::size_t t, Vec3 w, const LimbDarkening& law,
+                 const std::function<double(Vec3)>* arm = nullptr, Vec3 centre = {}) {
+    double s = 0;
+    for (std::uint32_t k = br.fineBegin[t]; k < br.fineBegin[t + 1]; ++k) {
+        const double c = Dot(br.fineNormal[k], w);
+        if (c <= 0) continue;
+        const double light = br.fineLight[k] * law(c) * c;
+        s += arm ? light * (*arm)(br.finePosition[k] - centre) : light;
+    }
+    return s;
+}
+
 }  // namespace
 
 FluxModel::FluxModel(std::vector<LobeMesh> lobes, std::vector<BandLight> bands)
@@ -259,10 +273,15 @@ void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::
             }
             continue;
         }
-        // Other laws: the quadrature points of the fully visible triangles.
+        // Other laws: the quadrature points of the fully visible triangles (or their finer
+        // points).
         double s = 0;
         for (std::size_t t = 0; t < nt; ++t) {
             if (weight[t] == 0) continue;
+            if (br.HasFine(t)) {
+                s += FineLight(br, t, w, law);
+                continue;
+            }
             for (int k = 0; k < kQuadPoints; ++k) {
                 const std::size_t q = t * kQuadPoints + k;
                 const double cq = Dot(m.quadNormal[q], w);
@@ -313,9 +332,14 @@ void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::
             }
             continue;
         }
+        const std::function<double(Vec3)> arm = *lever;
         double s = 0;
         for (std::size_t t = 0; t < nt; ++t) {
             if (weight[t] == 0) continue;
+            if (br.HasFine(t)) {
+                s += FineLight(br, t, w, law, &arm, centre);
+                continue;
+            }
             for (int k = 0; k < kQuadPoints; ++k) {
                 const std::size_t q = t * kQuadPoints + k;
                 const double cq = Dot(m.quadNormal[q], w);
@@ -439,6 +463,10 @@ void FluxModel::TriangleLight(std::size_t l, std::size_t t, const DirectionPower
     for (std::size_t b = 0; b < bands_.size(); ++b) {
         const auto& law = bands_[b].law[l];
         const auto& br = bands_[b].brightness[l];
+        if (!(full && law.IsPolynomial()) && br.HasFine(t)) {
+            out[b] = FineLight(br, t, w, law);
+            continue;
+        }
         if (full && law.IsPolynomial()) {
             const auto c = law.Coefficients();
             out[b] = br.uniform
@@ -496,9 +524,14 @@ void FluxModel::TriangleLever(std::size_t l, std::size_t t, const DirectionPower
     const Vec3 centre = m.lobe.centre;
     std::array<double, 4> means{};
     bool meansReady = false;
+    const std::function<double(Vec3)> arm = lever;
     for (std::size_t b = 0; b < bands_.size(); ++b) {
         const auto& law = bands_[b].law[l];
         const auto& br = bands_[b].brightness[l];
+        if (!(full && law.IsPolynomial()) && br.HasFine(t)) {
+            out[b] = FineLight(br, t, w, law, &arm, centre);
+            continue;
+        }
         if (full && law.IsPolynomial()) {
             const auto c = law.Coefficients();
             const double* moments = br.uniform ? m.lever.data() : weightedLever_[b][l].data();

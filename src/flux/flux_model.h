@@ -34,6 +34,15 @@ struct LobeBrightness {
     // sharply than its quadrature points tell (a spot's edge). Empty: made from the
     // quadrature points.
     std::vector<double> moment, lever;
+    // Optional, with them: finer points of such triangles (those of triangle t from
+    // fineBegin[t] to fineBegin[t + 1]; empty: none), their positions, normals and areas times
+    // brightness, for the parts across the horizon and the laws that are no polynomial.
+    std::vector<std::uint32_t> fineBegin;
+    std::vector<Vec3> finePosition, fineNormal;
+    std::vector<double> fineLight;
+    bool HasFine(std::size_t t) const {
+        return !fineBegin.empty() && fineBegin[t] < fineBegin[t + 1];
+    }
 };
 
 struct BandLight {

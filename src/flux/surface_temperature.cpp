@@ -179,6 +179,7 @@ LobeBrightness SurfaceTemperatures::Brightness(
                           br.lever.data());
         }
     }
+    br.fineBegin.assign(nt + 1, 0);
     std::size_t i = 0;
     while (i < f.edge.size()) {
         const std::int32_t t = f.edge[i].t;
@@ -190,10 +191,17 @@ LobeBrightness SurfaceTemperatures::Brightness(
             area += e.weight;
             AddPointMoments(nt, t, e.n, w, br.moment.data());
             AddPointLever(nt, t, e.p - mesh.lobe.centre, e.n, w, br.lever.data());
+            br.finePosition.push_back(e.p);
+            br.fineNormal.push_back(e.n);
+            br.fineLight.push_back(w);
         }
+        br.fineBegin[t + 1] = static_cast<std::uint32_t>(i);
         const double mean = area > 0 ? light / area : 0;
         for (int k = 0; k < kQuadPoints; ++k) br.quad[t * kQuadPoints + k] = mean;
     }
+    // Each triangle begins where the one before it ends.
+    for (std::size_t t = 0; t < nt; ++t)
+        br.fineBegin[t + 1] = std::max(br.fineBegin[t + 1], br.fineBegin[t]);
     return br;
 }
 
