@@ -47,9 +47,12 @@ struct BinaryParameters {
     std::optional<double> ldBol1, ldBol2;
     std::vector<Spot> spots;  // see spots.h
     // The orbit's eccentricity (detached systems only) and the argument of periastron of star
-    // 1's orbit in degrees (see orbit.h). The stars keep the shapes they have at the
-    // semi-major axis (r1, r2 are in its units), nearly spherical as a detached eccentric pair
-    // is, and are set at the instantaneous separation.
+    // 1's orbit in degrees (see orbit.h). An eccentric orbit is taken for nearly spherical
+    // stars: each keeps the Roche shape it has at the semi-major axis (r1, r2 are in its
+    // units), turned towards its companion, and the two are set at the instantaneous
+    // separation (1 - e^2) / (1 + e cos nu). Their surfaces (gravity darkening, the heating by
+    // the companion, worked out once at the semi-major axis, and the spots) turn with the line
+    // of centres; their rotation for the velocities is synchronous with the mean motion.
     double ecc = 0;
     double omega = 90;
 };
@@ -106,7 +109,8 @@ class LightCurveModel {
     const std::vector<BandSetup>& Bands() const { return bands_; }
 
     // The unit vector towards the observer at an orbital phase (0: star 2 in front of star 1),
-    // in the frame with star 1 at the origin and star 2 at (1, 0, 0).
+    // in the frame with star 1 at the origin and star 2 at (1, 0, 0) (at (D, 0, 0), D the
+    // instantaneous separation, on an eccentric orbit), z along the orbital axis.
     Vec3 ViewDirection(double phase) const;
 
     // The flux in every band ([band][phase]) in units of the band's intensity times the

@@ -10,9 +10,12 @@
 // Limits: the light that heats is the companion's own (its gravity darkening and spots, before
 // any heating of its own), not what it reflects in turn (no second reflection); each source
 // triangle sends its light from its centroid in one direction (its patch integrated exactly
-// in that direction, triangles across the source's horizon point by point), good while the
-// stars are further apart than the triangles are large; the heating does not change the
-// star's shape, and a star does not heat itself (the concave neck of a contact envelope).
+// in that direction; a triangle across the source's horizon by the part of it that faces the
+// point, its cosine linear between the corners), good while the stars are further apart than
+// the triangles are large; the heating is worked out at the mesh's nodes and carried
+// quadratically across each triangle (point by point where the companion sets); the heating
+// does not change the star's shape, and a star does not heat itself (the concave neck of a
+// contact envelope). An eccentric orbit is heated as at its semi-major axis.
 #pragma once
 
 #include <span>
