@@ -194,8 +194,12 @@ void FluxModel::Run(Vec3 w, const Shifts& shift, std::span<double> out, std::spa
     work.partial.clear();
     work.seen.clear();
     work.leverLost.clear();
+    // Every slot is -1 between directions: only the entries of partial triangles are set, and
+    // they are reset at the end.
     work.slot.resize(count);
-    for (std::size_t l = 0; l < count; ++l) work.slot[l].assign(lobes_[l].triangles.size(), -1);
+    for (std::size_t l = 0; l < count; ++l)
+        if (work.slot[l].size() != lobes_[l].triangles.size())
+            work.slot[l].assign(lobes_[l].triangles.size(), -1);
     if (count == 2) {
         // The nearer lobe is the one whose centre lies further towards the observer.
         const Vec3 c0 = lobes_[0].lobe.centre + shift[0], c1 = lobes_[1].lobe.centre + shift[1];
@@ -240,6 +244,7 @@ void FluxModel::Run(Vec3 w, const Shifts& shift, std::span<double> out, std::spa
             lever[p.lobe * nb + b] += arms[b] * (1 - lost.ofLever) - seenLight[b] * lost.ofLight;
         }
     }
+    for (const Workspace::Partial& p : work.partial) work.slot[p.lobe][p.triangle] = -1;
     if (levers)
         for (std::size_t l = 0; l < count; ++l)
             for (std::size_t b = 0; b < nb; ++b) out[b] += light[l * nb + b];
