@@ -17,5 +17,6 @@ int RunReplay(const std::vector<std::string>& args);
 int RunCompare(const std::vector<std::string>& args);
 int RunObserve(const std::vector<std::string>& args);
 int RunFit(const std::vector<std::string>& args);
+int RunRadialVelocities(const std::vector<std::string>& args);
 
 }  // namespace vp

@@ -172,8 +172,10 @@ bool Range(const std::vector<const std::vector<double>*>& series, double& low, d
     return low <= high;
 }
 
-// A colour for light of wavelength lambda (metres): violet through red, dark red beyond.
+// A colour for light of wavelength lambda (metres): violet through red, dark red beyond;
+// black for a band without a wavelength (bolometric).
 QColor WavelengthColour(double lambda) {
+    if (!(lambda > 0)) return QColor(0, 0, 0);
     const double nm = lambda * 1e9;
     struct Stop {
         double nm;

@@ -61,7 +61,8 @@ QPolygonF Repeated(const Panel& panel, const std::vector<double>& phase,
 void DrawDots(QPainter& p, const QPolygonF& points, const QColor& colour, double radius);
 // The lowest and highest finite values of the series; false when there is none.
 bool Range(const std::vector<const std::vector<double>*>& series, double& low, double& high);
-// A colour for light of wavelength lambda (metres): violet through red, dark red beyond.
+// A colour for light of wavelength lambda (metres): violet through red, dark red beyond;
+// black for a band without a wavelength (bolometric).
 QColor WavelengthColour(double lambda);
 bool SavePng(const QImage& image, const std::string& path, std::string& error);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/physics_options.h"
 #include "flux/binary_system.h"
 #include "shell/main_form.h"
 
@@ -26,6 +27,8 @@ struct PreciseRequest {
     bool absolute = false;  // fluxes in band intensity times separation squared
     int rings = 20;
     int threads = 0;  // 0: one per core
+    PhysicsRequest physics;
+    bool periodAlone = false;  // the period may come without times (the orbit's size)
 };
 
 // Parses one of the engine's options at args[i] (advancing i); false when it is not one.
@@ -44,6 +47,10 @@ bool RequestedPoints(const PreciseRequest& request, std::vector<double>& points,
 // coefficients, the default); false with a message.
 bool RequestedBands(const PreciseRequest& request, double w1, double w2,
                     std::vector<flux::BandSetup>& bands, std::string& error);
+
+// The system the window's boxes and switches describe, as the engine takes it, after a
+// recompute.
+flux::BinaryParameters EngineParameters(MainForm& form);
 
 // The engine's model of the system the window's boxes and switches describe, after a
 // recompute; null with a message when the engine cannot describe it.
