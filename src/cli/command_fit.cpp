@@ -11,6 +11,7 @@
 #include "cli/fit_inputs.h"
 #include "cli/fit_outputs.h"
 #include "cli/option_values.h"
+#include "cli/physics_options.h"
 #include "cli/plot_png.h"
 #include "cli/precise_model.h"
 #include "cli/recording.h"
@@ -64,6 +65,9 @@ constexpr const char* kUsage =
     "  --ld-law, --ld1, --ld2, --rings, --threads\n"
     "                            the flux engine's limb darkening and mesh, as in\n"
     "                            'lightcurve --precise'\n"
+    "  --gd1, --gd2, --alb1, --alb2, --spot, --ecc, --omega\n"
+    "                            gravity darkening, reflection, spots and an eccentric orbit,\n"
+    "                            held fixed, as in 'lightcurve --precise'\n"
     "  --quiet                   no progress on stderr\n"
     "Outputs (the report always goes to stdout):\n"
     "  --json FILE               the report as JSON\n"
@@ -96,10 +100,14 @@ int RunFit(const std::vector<std::string>& args) {
     FitOutputPaths paths;
     bool quiet = false;
     PreciseRequest engine;
+    PhysicsRequest physics;
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
         const std::string& arg = a[i];
         for (const char* o : {"--ld-law", "--ld1", "--ld2", "--rings", "--threads"})
             if (arg == o) return ParsePreciseOption(a, i, engine, error);
+        // The physics the model holds fixed; third light is the fit's own --l3.
+        for (const char* o : {"--gd1", "--gd2", "--alb1", "--alb2", "--spot", "--ecc", "--omega"})
+            if (arg == o) return ParsePhysicsOption(a, i, physics, error);
         if (arg == "--observed") {
             std::string path;
             if (TakeValue(a, i, path, error)) {
@@ -257,6 +265,8 @@ int RunFit(const std::vector<std::string>& args) {
     std::vector<flux::BandSetup> bands;
     if (!RequestedBands(engine, start.system.w1, start.system.w2, bands, error))
         return usage(error);
+    if (!ApplyPhysics(physics, start.system, bands, error)) return usage(error);
+    context.physics = fit::PhysicsText(start.system);
     context.limbDarkening = engine.law.empty() && engine.ld1.empty() && engine.ld2.empty()
                                 ? "linear, w1 = " + FormatNumber(start.system.w1) +
                                       ", w2 = " + FormatNumber(start.system.w2) + " in every band"

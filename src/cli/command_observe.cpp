@@ -50,9 +50,14 @@ int RunObserve(const std::vector<std::string>& args) {
                      seedText = "1";
     bool flux = false, precise = false, errorColumn = false;
     PreciseRequest engine;
+    std::string engineOption;  // the last option of the flux engine given
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
-        for (const char* o : {"--ld-law", "--ld1", "--ld2", "--rings", "--threads"})
-            if (a[i] == o) return ParsePreciseOption(a, i, engine, error);
+        for (const char* o : {"--ld-law", "--ld1", "--ld2", "--rings", "--threads", "--gd1", "--gd2",
+                              "--alb1", "--alb2", "--spot", "--l3", "--ecc", "--omega"})
+            if (a[i] == o) {
+                engineOption = a[i];
+                return ParsePreciseOption(a, i, engine, error);
+            }
         if (a[i] == "--precise" || a[i] == "--error-column") {
             (a[i] == "--precise" ? precise : errorColumn) = true;
             ++i;
@@ -107,8 +112,8 @@ int RunObserve(const std::vector<std::string>& args) {
         "  --precise                 the model from the flux engine instead of the picture, in\n"
         "                            any band --band names (U B V R I u g r i z G BP RP TESS\n"
         "                            Kepler red green blue), computed at each observation\n"
-        "  --ld-law, --ld1, --ld2, --rings, --threads\n"
-        "                            with --precise: as in 'lightcurve --precise'\n"
+        "  --ld-law, --ld1, --ld2, --rings, --threads, --gd1, --gd2, --alb1, --alb2, --spot,\n"
+        "  --l3, --ecc, --omega      with --precise: as in 'lightcurve --precise'\n"
         "The model's recording draws at most 100000 frames in five turns: the animation step\n"
         "must be at least 0.018 degrees.\n",
         options, own);
@@ -130,6 +135,8 @@ int RunObserve(const std::vector<std::string>& args) {
     if (band < 0 && !precise)
         return usage("--band is red, green or blue, not '" + bandText +
                      "' (other bands with --precise)");
+    if (!precise && !engineOption.empty())
+        return usage(engineOption + " concerns the flux engine: give --precise");
     if (precise && options.fitZoom)
         return usage("--fit-zoom concerns the picture; --precise draws none");
     const bool times = !periodText.empty() || !epochText.empty();

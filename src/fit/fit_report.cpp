@@ -78,6 +78,21 @@ std::string FixedValues(const FitProblem& problem) {
 
 }  // namespace
 
+std::string PhysicsText(const flux::BinaryParameters& s) {
+    std::string text;
+    auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+    if (s.gd1 != 0 || s.gd2 != 0)
+        add("gravity darkening beta1 = " + FormatNumber(s.gd1) + ", beta2 = " + FormatNumber(s.gd2));
+    if (s.alb1 != 0 || s.alb2 != 0)
+        add("reflection, albedos " + FormatNumber(s.alb1) + " and " + FormatNumber(s.alb2));
+    if (!s.spots.empty())
+        add(std::to_string(s.spots.size()) + (s.spots.size() == 1 ? " spot" : " spots"));
+    if (s.ecc != 0)
+        add("eccentric orbit, e = " + FormatNumber(s.ecc) + ", omega = " + FormatNumber(s.omega) +
+            "\u00b0");
+    return text;
+}
+
 bool FitConverged(const FitOutcome& o) {
     return o.optimiser.converged && !o.optimiser.interrupted;
 }
@@ -127,6 +142,7 @@ std::string TextReport(const FitProblem& problem, const FitOutcome& o,
         text += (k ? ", " : "") + std::string(ParameterName(map.Free(k)));
     text += "; fixed: " + FixedValues(problem) + "\n";
     if (!context.limbDarkening.empty()) text += "limb darkening: " + context.limbDarkening + "\n";
+    if (!context.physics.empty()) text += "physics (fixed): " + context.physics + "\n";
     for (const std::string& note : context.notes) text += "note: " + note + "\n";
     text += "optimiser: Levenberg-Marquardt (Ceres Solver), " +
             std::to_string(o.optimiser.startsRun) + " start" +
@@ -199,6 +215,7 @@ std::string JsonReport(const FitProblem& problem, const FitOutcome& o,
     j += "  \"message\": " + JsonText(o.optimiser.message) + ",\n";
     j += "  \"start\": " + JsonText(context.system) + ",\n";
     j += "  \"configuration\": " + JsonText(ConfigurationName(map.Config())) + ",\n";
+    j += "  \"physics\": " + JsonText(context.physics) + ",\n";
     j += "  \"free\": [";
     for (std::size_t k = 0; k < map.Size(); ++k)
         j += (k ? ", " : "") + JsonText(ParameterName(map.Free(k)));

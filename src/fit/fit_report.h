@@ -21,7 +21,12 @@ struct ReportContext {
     std::vector<FileSummary> files;
     std::vector<std::string> notes;  // about the start, the grid, ...
     std::string limbDarkening;       // how the bands' limb darkening was chosen
+    std::string physics;             // the fixed physics of the model (PhysicsText), or empty
 };
+
+// The physics the model holds besides the window's (gravity darkening, reflection, spots, an
+// eccentric orbit) in a few words; empty when there is none.
+std::string PhysicsText(const flux::BinaryParameters& system);
 
 // The fit's status in a few words: "converged", "did not converge", "interrupted".
 std::string FitStatus(const FitOutcome& outcome);

@@ -15,11 +15,29 @@ double EclipseHalfWidth(double r1, double r2) {
     return std::asin(reach) / (2 * std::numbers::pi);
 }
 
+namespace {
+
+// Through an eclipse of half-width w about 120 phases, at most 1/2880 and at least 1/720 of a
+// turn apart (the engine's own light is no smoother than that).
+double FineStep(double w) {
+    return std::clamp(std::clamp(w, 0.0, 0.25) / 120, 1.0 / 2880, 1.0 / 720);
+}
+
+}  // namespace
+
+std::vector<double> UniformPhaseGrid(double w) {
+    // A whole number of steps per quarter, so that 0.25 is a sample.
+    const int perQuarter = static_cast<int>(std::ceil(0.25 / FineStep(w)));
+    std::vector<double> grid;
+    for (int k = 0; k < 4 * perQuarter; ++k) grid.push_back(k / (4.0 * perQuarter));
+    grid[static_cast<std::size_t>(perQuarter)] = 0.25;
+    return grid;
+}
+
 std::vector<double> PhaseGrid(double w) {
     w = std::clamp(w, 0.0, 0.25);
-    // Through an eclipse about 120 phases, at most 1/2880 and at least 1/720 of a turn apart
-    // (the engine's own light is no smoother than that); 1/200 between the eclipses.
-    const double fine = std::clamp(w / 120, 1.0 / 2880, 1.0 / 720);
+    // 1/200 of a turn apart between the eclipses.
+    const double fine = FineStep(w);
     const double coarse = std::max(fine, 1.0 / 200);
     std::vector<double> half;
     for (double t = 0; t < 0.5;) {

@@ -19,6 +19,10 @@ double EclipseHalfWidth(double r1, double r2);
 // close together there, wider apart between; 0.25 is always one of them.
 std::vector<double> PhaseGrid(double w);
 
+// Phases in [0, 1) as closely spaced everywhere as PhaseGrid(w) spaces them through its
+// eclipses, for orbits whose eclipses may fall at any phase; 0.25 is one of them.
+std::vector<double> UniformPhaseGrid(double w);
+
 // The light of each band at the grid's phases relative to its light at phase 0.25.
 struct ModelCurves {
     std::vector<PeriodicSpline> band;
@@ -32,8 +36,10 @@ bool ComputeModelCurves(const flux::BinaryParameters& system,
                         std::string& error);
 
 // Third light as a share l3 of the system's light at quadrature: the relative light of the
-// two stars becomes (1 - l3) times itself plus l3. One function, so that the engine's own
-// third light can take its place.
+// two stars becomes (1 - l3) times itself plus l3. This is the engine's own third light
+// (BandSetup::l3) applied to the relative light, so that a new l3 needs no new curve from
+// the engine, and l3 may fall a little below 0 (light taken away, as by an over-subtracted
+// background).
 inline double WithThirdLight(double relative, double l3) {
     return (1 - l3) * relative + l3;
 }

@@ -82,6 +82,26 @@ TEST(CliFit, TheReadmeExampleRunsOnItsShippedFileAndPrintsWhatTheReadmeShows) {
     EXPECT_TRUE(fs::is_regular_file(dir / "cg-cyg-fit.png"));
 }
 
+TEST(CliFit, GravityDarkeningAndReflectionGivenToTheFitReachItsModel) {
+    const fs::path dir = Scratch("fitphysics");
+    const std::string observed = (dir / "cg-cyg.txt").string();
+    const std::string physics = " --gd1 0.32 --gd2 0.32 --alb1 0.5 --alb2 0.5";
+    const std::string common = " --star 'CG Cyg' --period 0.631141 --epoch 2450000.3";
+    CliRun made = RunCli("observe --precise --band V --count 600 --noise 0.001 --cycles 50 --out " +
+                         observed + common + physics);
+    ASSERT_EQ(made.exit, 0) << made.err;
+    auto reducedChi2 = [&](const std::string& extra) {
+        CliRun r = RunCli("fit --observed " + observed + " --band V --free incl --starts 1 --quiet" +
+                          common + extra + " --json " + (dir / "fit.json").string());
+        EXPECT_EQ(r.exit, 0) << r.err;
+        const std::string json = Read(dir / "fit.json");
+        const std::size_t at = json.find("\"reduced_chi2\": ");
+        return at == std::string::npos ? -1.0 : std::stod(json.substr(at + 16));
+    };
+    EXPECT_LT(reducedChi2(physics), 1.2);
+    EXPECT_GT(reducedChi2(""), 3);
+}
+
 TEST(CliFit, FilesItCannotUseAreAnsweredWithTheLineAtFault) {
     const fs::path dir = Scratch("fitbad");
     const std::string text = (dir / "bad.txt").string();
