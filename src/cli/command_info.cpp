@@ -2,11 +2,11 @@
 // two lists as the window shows them.
 #include <iostream>
 
-#include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/options.h"
 #include "core/number_text.h"
+#include "headless/headless_port.h"
+#include "headless/options.h"
 
 namespace vp {
 namespace {
@@ -45,7 +45,7 @@ int RunInfo(const std::vector<std::string>& args) {
                          options, nullptr);
     if (exit >= 0) return exit;
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::string problem;
     if (!ApplyOptions(form, options, problem)) {

@@ -6,13 +6,13 @@
 #include <iostream>
 #include <random>
 
-#include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/comparison.h"
-#include "cli/option_values.h"
-#include "cli/recording.h"
 #include "core/atomic_file.h"
+#include "headless/headless_port.h"
+#include "headless/option_values.h"
+#include "headless/recording.h"
 
 namespace vp {
 namespace {
@@ -131,7 +131,7 @@ int RunObserve(const std::vector<std::string>& args) {
         return usage("--noise needs a number from 0 to 10, not '" + noiseText + "'");
 
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     CurveRecording recording;
     std::string error;
