@@ -1,0 +1,320 @@
+"""Light curves of a table of systems, computed on a Dask cluster.
+
+    python3 -m vandrel.batch TABLE.csv --out DIR [--scheduler ADDRESS] [--workers N]
+                             [--bands B1,B2,...] [--phases N] [--rings N] [--scale S]
+
+One row per system. The columns are named like the options of the tool vandrel-cli
+(star, load-star, q, incl, r1, r2, t1, t2, w1, w2, tidal, single-star, ld-law,
+ld1, ld2, ...; '_' may stand for '-', any case; i stands for incl), plus name, the
+name of the system's file. An empty cell leaves the option out. Commas, tabs or
+semicolons separate the cells (`vandrel-cli atlas --header` writes such a table).
+
+DIR receives one CSV per system, byte for byte what `vandrel-cli lightcurve
+--precise --out FILE` writes for the same options, and index.csv (name, file,
+contact state, status). A row that fails is reported and the others go on; a
+rerun computes only what is missing (journal.csv records what is done and with
+which settings). Without --scheduler the rows run on a LocalCluster on this
+machine, one worker process per core (--workers N).
+
+From Python: vandrel.batch.run(table, out, client=...).
+"""
+
+import argparse
+import csv
+import hashlib
+import json
+import os
+import sys
+import warnings
+
+from . import _vandrel
+from ._vandrel import System, phase_grid
+
+NAME_COLUMN = "name"
+_ALIASES = {"i": "incl"}
+_JOURNAL = "journal.csv"
+_INDEX = "index.csv"
+
+
+def _column_name(text):
+    name = text.strip().lower().replace("-", "_")
+    return _ALIASES.get(name, name)
+
+
+def _known_columns():
+    return set(_vandrel._system_keywords()) | {NAME_COLUMN}
+
+
+def _settings(row, base):
+    """The row's options: names made uniform, empty cells dropped, relative star files
+    taken from base."""
+    known = _known_columns()
+    settings = {}
+    for key, value in row.items():
+        if key is None:
+            raise ValueError("a row has more cells than the table has columns")
+        name = _column_name(key)
+        if name not in known:
+            raise ValueError(
+                f"the table's column '{key}' is none of: {', '.join(sorted(known))}")
+        if value is None or (isinstance(value, float) and value != value):
+            continue  # an empty cell (None, or NaN from pandas)
+        if isinstance(value, str):
+            value = value.strip()
+            if not value:
+                continue
+        if name == "load_star":
+            value = os.path.join(base, os.fspath(value))
+        settings[name] = value
+    return settings
+
+
+def read_table(path):
+    """The rows of a table file as dictionaries of texts (see the module's help)."""
+    with open(path, newline="", encoding="utf-8-sig") as f:
+        text = f.read()
+    try:
+        dialect = csv.Sniffer().sniff(text.splitlines()[0] if text else "", ",\t;")
+    except csv.Error:
+        dialect = csv.excel
+    rows = list(csv.DictReader(text.splitlines(), dialect=dialect))
+    return [row for row in rows if any((v or "").strip() for v in row.values() if
+                                       isinstance(v, str))]
+
+
+def _rows_of(table):
+    if isinstance(table, (str, os.PathLike)):
+        base = os.path.dirname(os.path.abspath(os.fspath(table)))
+        return [_settings(row, base) for row in read_table(table)]
+    if hasattr(table, "to_dict"):  # a pandas DataFrame
+        table = table.to_dict("records")
+    return [_settings(dict(row), os.getcwd()) for row in table]
+
+
+def _display_name(settings, number):
+    for key in (NAME_COLUMN, "star"):
+        if settings.get(key):
+            return str(settings[key])
+    if settings.get("load_star"):
+        return os.path.splitext(os.path.basename(str(settings["load_star"])))[0]
+    return f"row {number}"
+
+
+def _key(settings, request):
+    """What a row's result depends on: its options and the batch's."""
+    text = json.dumps({"row": {k: str(v) for k, v in sorted(settings.items())},
+                       "request": request, "version": _vandrel.__version__},
+                      sort_keys=True)
+    return hashlib.sha256(text.encode()).hexdigest()[:32]
+
+
+def compute_row(settings, bands, phases, rings, scale):
+    """One row on a worker: the tool's CSV text, the contact state and any warnings."""
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        options = {k: v for k, v in settings.items() if k != NAME_COLUMN}
+        system = System(**options)
+        text = system.light_curve_csv(phase_grid(phases), bands=bands, rings=rings,
+                                      scale=scale, threads=1)
+    return {"csv": text, "contact": system.state,
+            "warnings": [str(w.message) for w in caught]}
+
+
+def _read_journal(path):
+    """file -> (key, contact) of the rows finished by earlier runs."""
+    done = {}
+    try:
+        with open(path, newline="", encoding="utf-8") as f:
+            text = f.read()
+    except FileNotFoundError:
+        return done
+    lines = text.split("\n")
+    lines.pop()  # an unfinished last line (a run killed while writing it) does not count
+    for fields in csv.reader(lines):
+        if len(fields) == 3 and fields[0] != "key":
+            done[fields[1]] = (fields[0], fields[2])
+    return done
+
+
+def _failure_text(error):
+    if type(error).__name__ == "KilledWorker":
+        return "the workers computing it died (KilledWorker)"
+    return str(error) or type(error).__name__
+
+
+def _local_client(workers):
+    from distributed import Client, LocalCluster
+    cluster = LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1,
+                           processes=True, dashboard_address=None)
+    return Client(cluster), cluster
+
+
+def run(table, out, client=None, *, scheduler=None, workers=None,
+        bands=("red", "green", "blue"), phases=721, rings=20, scale="relative",
+        progress=True):
+    """Computes the light curve of every row of table into the folder out.
+
+    table: a table file (see the module's help), a sequence of dictionaries of
+        System keywords, or a pandas DataFrame; a "name" entry names the file.
+    client: a distributed.Client to run on; else one for the scheduler address,
+        else a LocalCluster of workers processes (default one per core).
+    bands, phases, rings, scale: as System.light_curve (phases: a count, as the
+        tool's --phases).
+    Returns the index rows (dictionaries: name, file, contact, status, error);
+    rows finished by an earlier run into out with the same settings are not
+    computed again.
+    """
+    from distributed import as_completed
+    from tqdm import tqdm
+
+    bands = [bands] if isinstance(bands, str) else list(bands)
+    rows = _rows_of(table)
+    request = {"bands": bands, "phases": phases, "rings": rings, "scale": scale}
+    # The batch's own settings are checked once here, with the tool's messages.
+    if scale not in ("relative", "absolute", "mag"):
+        raise ValueError(f"scale is relative, absolute or mag, not '{scale}'")
+    phase_grid(phases)
+    System().light_curve([0.0], bands=bands, rings=rings, scale="absolute")
+
+    out = os.fspath(out)
+    try:
+        os.makedirs(out, exist_ok=True)
+    except OSError as e:
+        raise OSError(f"cannot create {out}: {e.strerror or e}") from None
+    names = [_display_name(s, n + 1) for n, s in enumerate(rows)]
+    files = [f + ".csv" for f in _vandrel._file_names(names, [_INDEX, _JOURNAL])]
+    keys = [_key(s, request) for s in rows]
+
+    journal_path = os.path.join(out, _JOURNAL)
+    earlier = _read_journal(journal_path)
+    results = [None] * len(rows)
+    pending = []
+    for n, (file, key) in enumerate(zip(files, keys)):
+        previous = earlier.get(file)
+        if previous and previous[0] == key and os.path.isfile(os.path.join(out, file)):
+            results[n] = {"contact": previous[1], "status": "ok", "error": ""}
+        else:
+            pending.append(n)
+
+    own = []
+    if client is None and pending:
+        from distributed import Client
+        if scheduler:
+            client = Client(scheduler, timeout="30s")
+            own = [client]
+        else:
+            client, cluster = _local_client(workers)
+            own = [client, cluster]
+    failed = 0
+    try:
+        new_journal = not os.path.exists(journal_path)
+        with open(journal_path, "a", newline="", encoding="utf-8") as journal, \
+                tqdm(total=len(rows), initial=len(rows) - len(pending), unit="system",
+                     disable=not progress, file=sys.stderr) as bar:
+            writer = csv.writer(journal, lineterminator="\n")
+            if new_journal:
+                writer.writerow(["key", "file", "contact"])
+                journal.flush()
+            # Few tasks at a time, so that a table of millions of rows never floods the
+            # scheduler; new ones go in as others finish.
+            window = max(16, 4 * sum(client.nthreads().values())) if pending else 0
+            todo = iter(pending)
+            row_of = {}
+
+            def submit(n):
+                future = client.submit(compute_row, rows[n], bands, phases, rings, scale,
+                                       pure=False, key=f"vandrel-row-{n}-{keys[n][:8]}")
+                row_of[future.key] = n
+                return future
+
+            running = as_completed([submit(n) for _, n in zip(range(window), todo)])
+            for future in running:
+                n = row_of.pop(future.key)
+                try:
+                    result = future.result()
+                    _vandrel._write_file(os.path.join(out, files[n]), result["csv"])
+                    writer.writerow([keys[n], files[n], result["contact"]])
+                    journal.flush()
+                    results[n] = {"contact": result["contact"], "status": "ok", "error": ""}
+                    for text in result["warnings"]:
+                        bar.write(f"warning: {names[n]}: {text}")
+                except Exception as error:  # the row fails, the others go on
+                    failed += 1
+                    results[n] = {"contact": "", "status": "failed",
+                                  "error": _failure_text(error)}
+                    bar.write(f"failed: {names[n]}: {results[n]['error']}")
+                future.release()
+                bar.update(1)
+                bar.set_postfix_str(names[n][:30], refresh=False)
+                following = next(todo, None)
+                if following is not None:
+                    running.add(submit(following))
+    finally:
+        for thing in own:
+            thing.close()
+
+    index = [{"name": names[n], "file": files[n], **results[n]} for n in range(len(rows))]
+    _write_index(os.path.join(out, _INDEX), index)
+    return index
+
+
+def _write_index(path, index):
+    import io
+    text = io.StringIO()
+    writer = csv.writer(text, lineterminator="\n")
+    writer.writerow(["name", "file", "contact", "status"])
+    for row in index:
+        status = "ok" if row["status"] == "ok" else f"failed: {row['error']}"
+        writer.writerow([row["name"], row["file"], row["contact"], status])
+    _vandrel._write_file(path, text.getvalue())
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(
+        prog="python3 -m vandrel.batch",
+        description="Light curves of a table of systems on a Dask cluster: one CSV per "
+                    "system and DIR/index.csv.",
+        epilog="Columns are named like vandrel-cli's options (star, q, incl, r1, ...); see "
+               "help(vandrel.batch).")
+    parser.add_argument("table", help="the table of systems (CSV, tab- or semicolon-separated)")
+    parser.add_argument("--out", required=True, metavar="DIR", help="the folder of the results")
+    parser.add_argument("--scheduler", metavar="ADDRESS",
+                        help="a running Dask scheduler (tcp://HOST:8786); default: a "
+                             "LocalCluster on this machine")
+    parser.add_argument("--workers", type=int, metavar="N",
+                        help="worker processes of the LocalCluster (default: one per core)")
+    parser.add_argument("--bands", default="red,green,blue", metavar="B1,B2,...",
+                        help="bands, as vandrel.bands() lists them (default red,green,blue)")
+    parser.add_argument("--phases", type=int, default=721, metavar="N",
+                        help="N phases from -0.25 to 0.75 (default 721)")
+    parser.add_argument("--rings", type=int, default=20, metavar="N",
+                        help="mesh rings per star (default 20)")
+    parser.add_argument("--scale", default="relative", choices=["relative", "absolute", "mag"],
+                        help="flux relative to each band's brightest point (default), "
+                             "absolute, or magnitudes")
+    parser.add_argument("--quiet", action="store_true", help="no progress bar")
+    args = parser.parse_args(argv)
+    if args.workers is not None and args.scheduler:
+        parser.error("--workers concerns the local cluster; it does not go with --scheduler")
+    if args.workers is not None and not 1 <= args.workers <= 256:
+        parser.error("--workers needs a whole number from 1 to 256")
+    try:
+        index = run(args.table, args.out, scheduler=args.scheduler, workers=args.workers,
+                    bands=[b for b in args.bands.split(",") if b], phases=args.phases,
+                    rings=args.rings, scale=args.scale, progress=not args.quiet)
+    except (OSError, ValueError, TypeError) as error:
+        print(f"vandrel.batch: {error}", file=sys.stderr)
+        return 1
+    failed = [row for row in index if row["status"] != "ok"]
+    print(f"{len(index) - len(failed)} of {len(index)} systems done; index "
+          f"{os.path.join(args.out, _INDEX)}", file=sys.stderr)
+    for row in failed:
+        print(f"  failed: {row['name']}: {row['error']}", file=sys.stderr)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    # The tasks must name the function as vandrel.batch.compute_row, which workers import,
+    # not as a function of this script.
+    from vandrel import batch
+    sys.exit(batch.main())
