@@ -19,6 +19,7 @@ namespace {
 struct PySystem {
     std::shared_ptr<const ModuleSystem> system;
     py::dict keywords;
+    std::vector<std::string> warnings;  // the tool's warnings about the values given
 };
 
 void Warn(const std::vector<std::string>& warnings) {
@@ -26,11 +27,11 @@ void Warn(const std::vector<std::string>& warnings) {
         if (PyErr_WarnEx(PyExc_UserWarning, text.c_str(), 1) != 0) throw py::error_already_set();
 }
 
-PySystem MakeSystem(const py::dict& keywords) {
-    std::vector<std::string> warnings;
-    SystemSettings settings = SettingsFromKeywords(keywords, warnings);
-    Warn(warnings);
-    PySystem made{nullptr, py::dict(keywords)};
+// warn: the warnings are issued as UserWarning, else only kept.
+PySystem MakeSystem(const py::dict& keywords, bool warn = true) {
+    PySystem made{nullptr, py::dict(keywords), {}};
+    SystemSettings settings = SettingsFromKeywords(keywords, made.warnings);
+    if (warn) Warn(made.warnings);
     {
         py::gil_scoped_release release;
         made.system = std::make_shared<const ModuleSystem>(std::move(settings));
@@ -368,6 +369,10 @@ Raises ValueError (or TypeError) for options the tool refuses, with its message.
             "The window's verdict: \"contact\", \"star 1 fills its lobe\", \"star 2 fills its\n"
             "lobe\", \"both fill their lobes\", \"detached\" or \"single star\".")
         .def_property_readonly(
+            "warnings", [](const PySystem& s) { return s.warnings; },
+            "The tool's warnings about the values given (a box text that does not read as a\n"
+            "number), also issued as UserWarning when the system was made.")
+        .def_property_readonly(
             "keywords", [](const PySystem& s) { return py::dict(s.keywords); },
             "The keywords the system was made with.")
         .def("__repr__",
@@ -406,6 +411,10 @@ Raises ValueError (or TypeError) for options the tool refuses, with its message.
         py::arg("n") = 721,
         "n phases evenly from -0.25 to 0.75 (the tool's --phases N; 0 alone for n = 1).");
     m.def("_system_keywords", &SystemKeywords, "The keywords System takes.");
+    m.def(
+        "_quiet_system", [](const py::dict& keywords) { return MakeSystem(keywords, false); },
+        "System(**keywords) without issuing its warnings (see System.warnings), for threads\n"
+        "that must not touch the warnings filters.");
     m.def(
         "_file_names",
         [](const std::vector<std::string>& names, std::vector<std::string> taken) {

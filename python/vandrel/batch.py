@@ -25,7 +25,6 @@ import hashlib
 import json
 import os
 import sys
-import warnings
 
 from . import _vandrel
 from ._vandrel import System, phase_grid
@@ -110,14 +109,10 @@ def _key(settings, request):
 
 def compute_row(settings, bands, phases, rings, scale):
     """One row on a worker: the tool's CSV text, the contact state and any warnings."""
-    with warnings.catch_warnings(record=True) as caught:
-        warnings.simplefilter("always")
-        options = {k: v for k, v in settings.items() if k != NAME_COLUMN}
-        system = System(**options)
-        text = system.light_curve_csv(phase_grid(phases), bands=bands, rings=rings,
-                                      scale=scale, threads=1)
-    return {"csv": text, "contact": system.state,
-            "warnings": [str(w.message) for w in caught]}
+    system = _vandrel._quiet_system({k: v for k, v in settings.items() if k != NAME_COLUMN})
+    text = system.light_curve_csv(phase_grid(phases), bands=bands, rings=rings, scale=scale,
+                                  threads=1)
+    return {"csv": text, "contact": system.state, "warnings": system.warnings}
 
 
 def _read_journal(path):
