@@ -121,3 +121,8 @@ def test_a_killed_run_restarted_redoes_no_finished_row(tmp_path):
     for f, stat in before.items():
         now = os.stat(tmp_path / "out" / f)
         assert (now.st_ino, now.st_mtime_ns) == (stat.st_ino, stat.st_mtime_ns), f
+    # Once all is done, a rerun has nothing to compute.
+    done = {f: os.stat(f).st_mtime_ns for f in (tmp_path / "out").glob("*_*.csv")}
+    third = subprocess.run(command, capture_output=True, text=True, timeout=60)
+    assert third.returncode == 0, third.stderr
+    assert {f: os.stat(f).st_mtime_ns for f in done} == done

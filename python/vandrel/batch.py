@@ -100,10 +100,18 @@ def _display_name(settings, number):
 
 
 def _key(settings, request):
-    """What a row's result depends on: its options and the batch's."""
+    """What a row's result depends on: its options (a star file's contents too) and the
+    batch's."""
+    star_file = ""
+    if settings.get("load_star"):
+        try:
+            with open(settings["load_star"], "rb") as f:
+                star_file = hashlib.sha256(f.read(1 << 20)).hexdigest()
+        except OSError:
+            pass  # the row fails on its worker, which says why
     text = json.dumps({"row": {k: str(v) for k, v in sorted(settings.items())},
-                       "request": request, "version": _vandrel.__version__},
-                      sort_keys=True)
+                       "star_file": star_file, "request": request,
+                       "version": _vandrel.__version__}, sort_keys=True)
     return hashlib.sha256(text.encode()).hexdigest()[:32]
 
 
@@ -137,11 +145,76 @@ def _failure_text(error):
     return str(error) or type(error).__name__
 
 
-def _local_client(workers):
+def _client(scheduler, workers):
+    """A client of the scheduler at that address, else of a new LocalCluster; and what to
+    close after."""
     from distributed import Client, LocalCluster
+    if scheduler:
+        client = Client(scheduler, timeout="30s")
+        return client, [client]
     cluster = LocalCluster(n_workers=workers or os.cpu_count() or 1, threads_per_worker=1,
                            processes=True, dashboard_address=None)
-    return Client(cluster), cluster
+    client = Client(cluster)
+    return client, [client, cluster]
+
+
+def _compute(client, jobs):
+    """Runs compute_row on the cluster for each (n, arguments) of jobs; yields (n, result,
+    None) or (n, None, the error) as they finish. Few tasks are in flight at a time, so that
+    a table of millions of rows never floods the scheduler; new ones go in as others
+    finish."""
+    from distributed import as_completed
+    jobs = iter(jobs)
+    job = next(jobs, None)
+    if job is None:
+        return
+    row_of = {}
+
+    def submit(job):
+        n, arguments = job
+        future = client.submit(compute_row, *arguments, pure=False, key=f"vandrel-row-{n}")
+        row_of[future.key] = n
+        return future
+
+    window = max(16, 4 * sum(client.nthreads().values()))
+    running = as_completed([submit(job)] + [submit(j) for _, j in zip(range(window - 1), jobs)])
+    for future in running:
+        n = row_of.pop(future.key)
+        try:
+            yield n, future.result(), None
+        except Exception as error:
+            yield n, None, error
+        future.release()
+        following = next(jobs, None)
+        if following is not None:
+            running.add(submit(following))
+
+
+class _Journal:
+    """journal.csv: one line per row finished, with the key of its settings, appended as it
+    finishes, so that a run killed at any moment leaves a journal the next run can read."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def __enter__(self):
+        self.file = open(self.path, "a+", newline="", encoding="utf-8")
+        self.writer = csv.writer(self.file, lineterminator="\n")
+        if self.file.tell() == 0:
+            self.writer.writerow(["key", "file", "contact"])
+        else:
+            self.file.seek(self.file.tell() - 1)
+            if self.file.read(1) != "\n":
+                self.file.write("\n")  # after the line a killed run left unfinished
+        self.file.flush()
+        return self
+
+    def record(self, key, file, contact):
+        self.writer.writerow([key, file, contact])
+        self.file.flush()
+
+    def __exit__(self, *failure):
+        self.file.close()
 
 
 def run(table, out, client=None, *, scheduler=None, workers=None,
@@ -159,7 +232,6 @@ def run(table, out, client=None, *, scheduler=None, workers=None,
     rows finished by an earlier run into out with the same settings are not
     computed again.
     """
-    from distributed import as_completed
     from tqdm import tqdm
 
     bands = [bands] if isinstance(bands, str) else list(bands)
@@ -193,57 +265,29 @@ def run(table, out, client=None, *, scheduler=None, workers=None,
 
     own = []
     if client is None and pending:
-        from distributed import Client
-        if scheduler:
-            client = Client(scheduler, timeout="30s")
-            own = [client]
-        else:
-            client, cluster = _local_client(workers)
-            own = [client, cluster]
-    failed = 0
+        client, own = _client(scheduler, workers)
     try:
-        new_journal = not os.path.exists(journal_path)
-        with open(journal_path, "a", newline="", encoding="utf-8") as journal, \
+        with _Journal(journal_path) as journal, \
                 tqdm(total=len(rows), initial=len(rows) - len(pending), unit="system",
                      disable=not progress, file=sys.stderr) as bar:
-            writer = csv.writer(journal, lineterminator="\n")
-            if new_journal:
-                writer.writerow(["key", "file", "contact"])
-                journal.flush()
-            # Few tasks at a time, so that a table of millions of rows never floods the
-            # scheduler; new ones go in as others finish.
-            window = max(16, 4 * sum(client.nthreads().values())) if pending else 0
-            todo = iter(pending)
-            row_of = {}
-
-            def submit(n):
-                future = client.submit(compute_row, rows[n], bands, phases, rings, scale,
-                                       pure=False, key=f"vandrel-row-{n}-{keys[n][:8]}")
-                row_of[future.key] = n
-                return future
-
-            running = as_completed([submit(n) for _, n in zip(range(window), todo)])
-            for future in running:
-                n = row_of.pop(future.key)
-                try:
-                    result = future.result()
-                    _vandrel._write_file(os.path.join(out, files[n]), result["csv"])
-                    writer.writerow([keys[n], files[n], result["contact"]])
-                    journal.flush()
+            jobs = ((n, (rows[n], bands, phases, rings, scale)) for n in pending)
+            for n, result, error in _compute(client, jobs):
+                if error is None:
+                    try:
+                        _vandrel._write_file(os.path.join(out, files[n]), result["csv"])
+                    except OSError as e:
+                        error = e
+                if error is None:
+                    journal.record(keys[n], files[n], result["contact"])
                     results[n] = {"contact": result["contact"], "status": "ok", "error": ""}
                     for text in result["warnings"]:
                         bar.write(f"warning: {names[n]}: {text}")
-                except Exception as error:  # the row fails, the others go on
-                    failed += 1
+                else:  # the row fails, the others go on
                     results[n] = {"contact": "", "status": "failed",
                                   "error": _failure_text(error)}
                     bar.write(f"failed: {names[n]}: {results[n]['error']}")
-                future.release()
                 bar.update(1)
                 bar.set_postfix_str(names[n][:30], refresh=False)
-                following = next(todo, None)
-                if following is not None:
-                    running.add(submit(following))
     finally:
         for thing in own:
             thing.close()
