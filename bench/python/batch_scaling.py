@@ -1,6 +1,6 @@
 """The atlas batch on LocalClusters of 1 and 2 workers: wall time and speed-up.
 
-    PYTHONPATH=build/python /usr/bin/python3 python/bench/batch_scaling.py [ROUNDS]
+    PYTHONPATH=build/python /usr/bin/python3 bench/python/batch_scaling.py [ROUNDS]
 """
 
 import os

@@ -1,7 +1,7 @@
 """The cost of a 721-phase curve from Python, next to build/vandrel_bench's
 BM_PreciseCurve721 (the same systems, one thread):
 
-    PYTHONPATH=build/python /usr/bin/python3 -m pytest python/bench -p no:cacheprovider
+    PYTHONPATH=build/python /usr/bin/python3 -m pytest bench/python/bench_light_curve.py -p no:cacheprovider
     build/vandrel_bench --benchmark_filter=PreciseCurve721
 """
 
