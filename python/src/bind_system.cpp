@@ -384,7 +384,8 @@ Raises ValueError (or TypeError) for options the tool refuses, with its message.
                         " incl=" + RoundTripText(f.parameters.incl) +
                         " r1=" + RoundTripText(f.parameters.r1) +
                         " r2=" + RoundTripText(f.parameters.r2) + " " + f.state + ">";
-             })
+             },
+             "The system's name, its main values and its state.")
         .def(py::pickle([](const PySystem& s) { return py::dict(s.keywords); },
                         [](const py::dict& keywords) { return MakeSystem(keywords); }));
 

@@ -9,6 +9,8 @@ import sys
 import threading
 import time
 
+import numpy as np
+import pandas
 import pytest
 
 import vandrel
@@ -48,6 +50,9 @@ def test_two_workers_write_the_files_of_single_runs(cli, tmp_path):
     try:
         index = batch.run(tmp_path / "table.csv", tmp_path / "out", client=client, bands=BANDS,
                           phases=50, progress=False)
+        # Without a folder, from a DataFrame whose missing cells are NaN: arrays, no files.
+        in_memory = batch.run(pandas.DataFrame(rows), client=client, bands=BANDS, phases=50,
+                              progress=False)
     finally:
         client.close()
         cluster.close()
@@ -57,11 +62,14 @@ def test_two_workers_write_the_files_of_single_runs(cli, tmp_path):
     with pytest.raises(ValueError) as failure:
         vandrel.System(star="No Such Star")
     assert index[3]["error"] == str(failure.value)
-    for row, entry in zip(rows[:3], index):
+    for n, (row, entry) in enumerate(zip(rows[:3], index)):
         single = vandrel.System(**{k: v for k, v in row.items() if k != "name"})
         text = single.light_curve_csv(vandrel.phase_grid(50), bands=BANDS)
         assert (tmp_path / "out" / entry["file"]).read_text() == text
         assert entry["contact"] == single.state
+        np.testing.assert_array_equal(in_memory[n]["flux"],
+                                      single.light_curve(vandrel.phase_grid(50), bands=BANDS))
+    assert (in_memory[3]["status"], in_memory[3]["flux"]) == ("failed", None)
     code, _, err = cli("lightcurve", "--precise", "--star", "AW UMa", "--bands", "V,TESS",
                        "--phases", 50, "--out", tmp_path / "tool.csv")
     assert code == 0, err

@@ -16,10 +16,12 @@ rerun computes only what is missing (journal.csv records what is done and with
 which settings). Without --scheduler the rows run on a LocalCluster on this
 machine, one worker process per core (--workers N).
 
-From Python: vandrel.batch.run(table, out, client=...).
+From Python: vandrel.batch.run(table, out, client=...); without out, the curves come
+back as numpy arrays instead of files.
 """
 
 import argparse
+import contextlib
 import csv
 import hashlib
 import json
@@ -30,17 +32,20 @@ from . import _vandrel
 from ._vandrel import System, phase_grid
 
 NAME_COLUMN = "name"
+DEBIAN_PYTHON = "/usr/bin/python3"
 _ALIASES = {"i": "incl"}
 _JOURNAL = "journal.csv"
 _INDEX = "index.csv"
 
 
 def _column_name(text):
+    """A column's name as System's keyword: lower case, '_' for '-', aliases resolved."""
     name = text.strip().lower().replace("-", "_")
     return _ALIASES.get(name, name)
 
 
 def _known_columns():
+    """The column names a table may have."""
     return set(_vandrel._system_keywords()) | {NAME_COLUMN}
 
 
@@ -82,6 +87,8 @@ def read_table(path):
 
 
 def _rows_of(table):
+    """The settings of every row of a table file, a sequence of dictionaries or a pandas
+    DataFrame."""
     if isinstance(table, (str, os.PathLike)):
         base = os.path.dirname(os.path.abspath(os.fspath(table)))
         return [_settings(row, base) for row in read_table(table)]
@@ -91,6 +98,8 @@ def _rows_of(table):
 
 
 def _display_name(settings, number):
+    """The name a row's file and messages go by: its name, its atlas star, its star file's
+    name, else its row number."""
     for key in (NAME_COLUMN, "star"):
         if settings.get(key):
             return str(settings[key])
@@ -115,12 +124,14 @@ def _key(settings, request):
     return hashlib.sha256(text.encode()).hexdigest()[:32]
 
 
-def compute_row(settings, bands, phases, rings, scale):
-    """One row on a worker: the tool's CSV text, the contact state and any warnings."""
+def compute_row(settings, bands, phases, rings, scale, as_text=True):
+    """One row on a worker: the tool's CSV text (as_text) or the array of light_curve, the
+    contact state and any warnings."""
     system = _vandrel._quiet_system({k: v for k, v in settings.items() if k != NAME_COLUMN})
-    text = system.light_curve_csv(phase_grid(phases), bands=bands, rings=rings, scale=scale,
-                                  threads=1)
-    return {"csv": text, "contact": system.state, "warnings": system.warnings}
+    curve = system.light_curve_csv if as_text else system.light_curve
+    values = curve(phase_grid(phases), bands=bands, rings=rings, scale=scale, threads=1)
+    return {"csv" if as_text else "flux": values, "contact": system.state,
+            "warnings": system.warnings}
 
 
 def _read_journal(path):
@@ -140,6 +151,7 @@ def _read_journal(path):
 
 
 def _failure_text(error):
+    """What the index says of a row that failed."""
     if type(error).__name__ == "KilledWorker":
         return "the workers computing it died (KilledWorker)"
     return str(error) or type(error).__name__
@@ -210,6 +222,7 @@ class _Journal:
         return self
 
     def record(self, key, file, contact):
+        """Notes a row as finished, on disk at once."""
         self.writer.writerow([key, file, contact])
         self.file.flush()
 
@@ -217,20 +230,25 @@ class _Journal:
         self.file.close()
 
 
-def run(table, out, client=None, *, scheduler=None, workers=None,
+def run(table, out=None, client=None, *, scheduler=None, workers=None,
         bands=("red", "green", "blue"), phases=721, rings=20, scale="relative",
         progress=True):
-    """Computes the light curve of every row of table into the folder out.
+    """Computes the light curve of every row of table, into files in the folder out or,
+    without out, into numpy arrays.
 
     table: a table file (see the module's help), a sequence of dictionaries of
         System keywords, or a pandas DataFrame; a "name" entry names the file.
+    out: the folder of the files (one CSV per row, index.csv, journal.csv); rows
+        finished by an earlier run into it with the same settings are not computed
+        again. None: no files; each row returned carries its curve as "flux", the
+        array System.light_curve gives (bands x phases), None when it failed.
     client: a distributed.Client to run on; else one for the scheduler address,
         else a LocalCluster of workers processes (default one per core).
     bands, phases, rings, scale: as System.light_curve (phases: a count, as the
-        tool's --phases).
-    Returns the index rows (dictionaries: name, file, contact, status, error);
-    rows finished by an earlier run into out with the same settings are not
-    computed again.
+        tool's --phases; the phases are vandrel.phase_grid(phases)).
+    Returns the index rows, in the table's order (dictionaries: name, file,
+    contact, status, error, and flux without out). A row that fails is reported
+    and the others go on.
     """
     from tqdm import tqdm
 
@@ -243,42 +261,46 @@ def run(table, out, client=None, *, scheduler=None, workers=None,
     phase_grid(phases)
     System().light_curve([0.0], bands=bands, rings=rings, scale="absolute")
 
-    out = os.fspath(out)
-    try:
-        os.makedirs(out, exist_ok=True)
-    except OSError as e:
-        raise OSError(f"cannot create {out}: {e.strerror or e}") from None
+    in_memory = out is None
     names = [_display_name(s, n + 1) for n, s in enumerate(rows)]
-    files = [f + ".csv" for f in _vandrel._file_names(names, [_INDEX, _JOURNAL])]
-    keys = [_key(s, request) for s in rows]
-
-    journal_path = os.path.join(out, _JOURNAL)
-    earlier = _read_journal(journal_path)
     results = [None] * len(rows)
-    pending = []
-    for n, (file, key) in enumerate(zip(files, keys)):
-        previous = earlier.get(file)
-        if previous and previous[0] == key and os.path.isfile(os.path.join(out, file)):
-            results[n] = {"contact": previous[1], "status": "ok", "error": ""}
-        else:
-            pending.append(n)
+    if in_memory:
+        files, keys, pending = [""] * len(rows), [None] * len(rows), list(range(len(rows)))
+        journal = contextlib.nullcontext()
+    else:
+        out = os.fspath(out)
+        try:
+            os.makedirs(out, exist_ok=True)
+        except OSError as e:
+            raise OSError(f"cannot create {out}: {e.strerror or e}") from None
+        files = [f + ".csv" for f in _vandrel._file_names(names, [_INDEX, _JOURNAL])]
+        keys = [_key(s, request) for s in rows]
+        journal_path = os.path.join(out, _JOURNAL)
+        earlier = _read_journal(journal_path)
+        pending = []
+        for n, (file, key) in enumerate(zip(files, keys)):
+            previous = earlier.get(file)
+            if previous and previous[0] == key and os.path.isfile(os.path.join(out, file)):
+                results[n] = {"contact": previous[1], "status": "ok", "error": ""}
+            else:
+                pending.append(n)
+        journal = _Journal(journal_path)
 
     own = []
     if client is None and pending:
         client, own = _client(scheduler, workers)
     try:
-        with _Journal(journal_path) as journal, \
-                tqdm(total=len(rows), initial=len(rows) - len(pending), unit="system",
-                     disable=not progress, file=sys.stderr) as bar:
-            jobs = ((n, (rows[n], bands, phases, rings, scale)) for n in pending)
+        with journal, tqdm(total=len(rows), initial=len(rows) - len(pending), unit="system",
+                           disable=not progress, file=sys.stderr) as bar:
+            jobs = ((n, (rows[n], bands, phases, rings, scale, not in_memory)) for n in pending)
             for n, result, error in _compute(client, jobs):
-                if error is None:
+                if error is None and not in_memory:
                     try:
                         _vandrel._write_file(os.path.join(out, files[n]), result["csv"])
+                        journal.record(keys[n], files[n], result["contact"])
                     except OSError as e:
                         error = e
                 if error is None:
-                    journal.record(keys[n], files[n], result["contact"])
                     results[n] = {"contact": result["contact"], "status": "ok", "error": ""}
                     for text in result["warnings"]:
                         bar.write(f"warning: {names[n]}: {text}")
@@ -286,6 +308,8 @@ def run(table, out, client=None, *, scheduler=None, workers=None,
                     results[n] = {"contact": "", "status": "failed",
                                   "error": _failure_text(error)}
                     bar.write(f"failed: {names[n]}: {results[n]['error']}")
+                if in_memory:
+                    results[n]["flux"] = None if error else result["flux"]
                 bar.update(1)
                 bar.set_postfix_str(names[n][:30], refresh=False)
     finally:
@@ -293,11 +317,13 @@ def run(table, out, client=None, *, scheduler=None, workers=None,
             thing.close()
 
     index = [{"name": names[n], "file": files[n], **results[n]} for n in range(len(rows))]
-    _write_index(os.path.join(out, _INDEX), index)
+    if not in_memory:
+        _write_index(os.path.join(out, _INDEX), index)
     return index
 
 
 def _write_index(path, index):
+    """index.csv: one line per row, its status "ok" or "failed: " and why."""
     import io
     text = io.StringIO()
     writer = csv.writer(text, lineterminator="\n")
@@ -309,6 +335,8 @@ def _write_index(path, index):
 
 
 def main(argv=None):
+    """python3 -m vandrel.batch: the command line (argv: its arguments without the program);
+    returns the exit status, 1 when the batch could not start or a row failed."""
     parser = argparse.ArgumentParser(
         prog="python3 -m vandrel.batch",
         description="Light curves of a table of systems on a Dask cluster: one CSV per "
@@ -333,6 +361,12 @@ def main(argv=None):
                              "absolute, or magnitudes")
     parser.add_argument("--quiet", action="store_true", help="no progress bar")
     args = parser.parse_args(argv)
+    missing = _missing_packages()
+    if missing:
+        print(f"vandrel.batch: {sys.executable} cannot import {', '.join(missing)} "
+              f"(Debian: python3-numpy python3-distributed python3-tqdm); run it with "
+              f"{DEBIAN_PYTHON}", file=sys.stderr)
+        return 1
     if args.workers is not None and args.scheduler:
         parser.error("--workers concerns the local cluster; it does not go with --scheduler")
     if args.workers is not None and not 1 <= args.workers <= 256:
@@ -352,7 +386,26 @@ def main(argv=None):
     return 1 if failed else 0
 
 
+def _missing_packages():
+    """The packages the batch needs that this interpreter cannot import."""
+    missing = []
+    for name in ("numpy", "distributed", "tqdm"):
+        try:
+            __import__(name)
+        except ImportError:
+            missing.append(name)
+    return missing
+
+
 if __name__ == "__main__":
+    # A version manager's python3 first on PATH lacks Debian's numpy and dask: the batch
+    # runs with Debian's interpreter instead, which imports the same package.
+    if (_missing_packages() and os.access(DEBIAN_PYTHON, os.X_OK)
+            and os.path.realpath(sys.executable) != os.path.realpath(DEBIAN_PYTHON)):
+        print(f"vandrel.batch: {sys.executable} lacks {', '.join(_missing_packages())}; "
+              f"running with {DEBIAN_PYTHON}", file=sys.stderr)
+        sys.stderr.flush()
+        os.execv(DEBIAN_PYTHON, [DEBIAN_PYTHON, "-m", "vandrel.batch", *sys.argv[1:]])
     # The tasks must name the function as vandrel.batch.compute_row, which workers import,
     # not as a function of this script.
     from vandrel import batch
