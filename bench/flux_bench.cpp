@@ -12,12 +12,13 @@ std::vector<double> Phases721() {
     return p;
 }
 
-std::vector<BandSetup> Bands(std::initializer_list<const char*> names) {
+std::vector<BandSetup> Bands(std::initializer_list<const char*> names, double l3 = 0) {
     std::vector<BandSetup> bands;
     for (const char* name : names) {
         BandSetup setup;
         std::string error;
         FindBand(name, setup.band, error);
+        setup.l3 = l3;
         bands.push_back(setup);
     }
     return bands;
@@ -47,10 +48,25 @@ BinaryParameters NearFilling() {
     return p;
 }
 
+// Every effect of real binaries at once: gravity darkening, reflection, a spot on each star,
+// an eccentric orbit (when `eccentric`), third light.
+BinaryParameters AllEffects(BinaryParameters p, bool eccentric) {
+    p.gd1 = 1;
+    p.gd2 = 0.32;
+    p.alb1 = 1;
+    p.alb2 = 0.5;
+    p.spots = {Spot{1, 20, 60, 15, 0.8}, Spot{2, -10, 200, 20, 1.1}};
+    if (eccentric) {
+        p.ecc = 0.05;
+        p.omega = 60;
+    }
+    return p;
+}
+
 void RunCurve(benchmark::State& state, const BinaryParameters& p,
-              std::initializer_list<const char*> bands, EngineOptions options) {
+              std::initializer_list<const char*> bands, EngineOptions options, double l3 = 0) {
     const auto phases = Phases721();
-    const auto setup = Bands(bands);
+    const auto setup = Bands(bands, l3);
     for (auto _ : state) {
         LightCurveModel model(p, setup, options);
         benchmark::DoNotOptimize(model.Fluxes(phases));
@@ -61,6 +77,13 @@ void BM_PreciseCurve721(benchmark::State& state) {
     RunCurve(state, Spheres(), {"V"}, {});
 }
 BENCHMARK(BM_PreciseCurve721)->Unit(benchmark::kMillisecond);
+
+// The same curve with every effect on (spheres: the gravity darkening is computed and finds
+// none).
+void BM_PreciseCurve721AllEffects(benchmark::State& state) {
+    RunCurve(state, AllEffects(Spheres(), true), {"V"}, {}, 0.1);
+}
+BENCHMARK(BM_PreciseCurve721AllEffects)->Unit(benchmark::kMillisecond);
 
 void BM_PreciseCurve721ThreeBands(benchmark::State& state) {
     RunCurve(state, Spheres(), {"B", "V", "TESS"}, {});
@@ -76,6 +99,25 @@ void BM_PreciseCurve721RocheThreeBands(benchmark::State& state) {
     RunCurve(state, NearFilling(), {"B", "V", "TESS"}, {});
 }
 BENCHMARK(BM_PreciseCurve721RocheThreeBands)->Unit(benchmark::kMillisecond);
+
+void BM_PreciseCurve721RocheAllEffects(benchmark::State& state) {
+    RunCurve(state, AllEffects(NearFilling(), false), {"V"}, {}, 0.1);
+}
+BENCHMARK(BM_PreciseCurve721RocheAllEffects)->Unit(benchmark::kMillisecond);
+
+// Radial velocities of both stars at 721 phases, every effect on.
+void BM_RadialVelocities721AllEffects(benchmark::State& state) {
+    const auto phases = Phases721();
+    const auto setup = Bands({"V"});
+    OrbitScale scale;
+    scale.period = 1;
+    scale.a = 5;
+    for (auto _ : state) {
+        LightCurveModel model(AllEffects(Spheres(), true), setup);
+        benchmark::DoNotOptimize(model.RadialVelocities(phases, scale));
+    }
+}
+BENCHMARK(BM_RadialVelocities721AllEffects)->Unit(benchmark::kMillisecond);
 
 void BM_PreciseCurve721Contact(benchmark::State& state) {
     RunCurve(state, BinaryParameters{}, {"V"}, {});

@@ -208,8 +208,10 @@ QString ScaleLabel(bool magnitudes) {
                       : QString("flux relative to the brightest point");
 }
 
-// A colour for light of wavelength lambda (metres): violet through red, dark red beyond.
+// A colour for light of wavelength lambda (metres): violet through red, dark red beyond;
+// black for a band without a wavelength (bolometric).
 QColor WavelengthColour(double lambda) {
+    if (!(lambda > 0)) return QColor(0, 0, 0);
     const double nm = lambda * 1e9;
     struct Stop {
         double nm;

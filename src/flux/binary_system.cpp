@@ -8,7 +8,10 @@
 #include <thread>
 
 #include "core/number_text.h"
+#include "flux/intensity_table.h"
 #include "flux/roche_geometry.h"
+#include "flux/surface_temperature.h"
+#include "flux/system_lobes.h"
 
 namespace vp::flux {
 namespace {
@@ -19,90 +22,29 @@ void Require(bool ok, const std::string& message) {
     if (!ok) throw std::invalid_argument(message);
 }
 
-// The lobes of the system's bodies and the facts of its geometry.
-std::vector<Lobe> MakeLobes(const BinaryParameters& p, SystemFacts& facts) {
-    std::vector<Lobe> lobes;
-    if (!p.twoStars) {
-        Lobe lone;
-        lone.star = 1;
-        if (p.tidal) {
-            // The lone star is one solar mass and one solar radius at the pole, drawn with a
-            // pole radius of half the separation, flattened by its rotation.
-            const double period = p.rotationPeriod * 86400;
-            const double kappa =
-                2 * kPi * kPi * std::pow(6.95e8, 3) / (period * period * 6.672e-11 * 1.989e30);
-            Require(kappa <= 4.0 / 27,
-                    "the lone star rotates too fast to hold together (rotation period " +
-                        FormatNumber(p.rotationPeriod) + " days)");
-            lone.kind = Lobe::Kind::Spin;
-            lone.radius = 0.5;
-            lone.spinKappa = kappa;
-        } else {
-            lone.kind = Lobe::Kind::Sphere;
-            lone.radius = p.r1;
-        }
-        lobes.push_back(lone);
-        return lobes;
+// An eccentric orbit is for detached stars that stay apart at periastron.
+void CheckEccentricOrbit(const BinaryParameters& p, const SystemFacts& facts,
+                         const std::vector<LobeMesh>& meshes) {
+    if (p.ecc == 0) return;
+    if (p.tidal) {
+        Require(!facts.contact,
+                "an eccentric orbit needs a detached system: this one is in "
+                "contact (both stars fill their Roche lobes)");
+        Require(!facts.star1Fills && !facts.star2Fills,
+                std::string("an eccentric orbit needs a detached system: star ") +
+                    (facts.star1Fills ? "1" : "2") +
+                    " fills its Roche lobe (semi-detached); tidal shapes at periastron would be "
+                    "wrong");
     }
-    const InnerLagrangePoint l1 = FindInnerLagrangePoint(p.q);
-    facts.l1 = l1.x;
-    facts.omegaCrit = l1.omega;
-    facts.omega1 = PolePotential1(p.q, p.r1);
-    facts.omega2 = PolePotential2(p.q, p.r2);
-    facts.star1Fills = facts.omega1 < facts.omegaCrit;
-    facts.star2Fills = facts.omega2 < facts.omegaCrit;
-    facts.contact = facts.star1Fills && facts.star2Fills;
-    facts.neck = p.tidal && facts.contact && p.neck != 0;
-
-    Lobe one, two;
-    one.star = 1;
-    two.star = 2;
-    one.centre = {0, 0, 0};
-    two.centre = {1, 0, 0};
-    one.axis = 1;
-    two.axis = -1;
-    if (!p.tidal) {
-        one.kind = two.kind = Lobe::Kind::Sphere;
-        one.radius = p.r1;
-        two.radius = p.r2;
-        return {one, two};
-    }
-    one.kind = two.kind = Lobe::Kind::Roche;
-    one.q = two.q = p.q;
-    one.limitX = two.limitX = l1.x;
-    if (facts.neck) {
-        // The contact envelope: star 1's potential from star 1's back to star 2's centre (the
-        // neck), star 2's own beyond it; each half ends at the plane of the inner Lagrangian
-        // point.
-        one.omegaInner = one.omegaOuter = facts.omega1;
-        two.omegaInner = facts.omega1;
-        two.omegaOuter = facts.omega2;
-        one.openAtLimit = two.openAtLimit = true;
-    } else {
-        // A star cannot be larger than its Roche lobe.
-        const double lobe = l1.omega * (1 + 1e-10);
-        one.omegaInner = one.omegaOuter = std::max(facts.omega1, lobe);
-        two.omegaInner = two.omegaOuter = std::max(facts.omega2, lobe);
-    }
-    return {one, two};
-}
-
-// The surface temperature at a point of lobe `star`: the star's own, blended linearly across
-// the neck within 0.05 of the inner Lagrangian point as the window paints it.
-double SurfaceTemperature(const BinaryParameters& p, const SystemFacts& facts, int star, Vec3 pos) {
-    if (facts.neck && p.t1 != p.t2 && std::fabs(pos.x - facts.l1) < 0.05 && pos.x >= 0 &&
-        pos.x <= 1) {
-        return p.t1 + (p.t2 - p.t1) * ((pos.x - facts.l1) + 0.05) / 0.1;
-    }
-    return star == 1 ? p.t1 : p.t2;
+    const double closest = 1 - p.ecc;
+    Require(meshes[0].boundRadius + meshes[1].boundRadius < closest,
+            "the stars would touch at periastron (separation 1 - e = " + FormatNumber(closest) +
+                " of the semi-major axis)");
 }
 
 }  // namespace
 
-LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector<BandSetup> bands,
-                                 EngineOptions options)
-    : p_(parameters), bands_(std::move(bands)), options_(options) {
-    const BinaryParameters& p = p_;
+void CheckBinaryParameters(const BinaryParameters& p) {
     Require(std::isfinite(p.q) && p.q > 0, "the mass ratio must be a positive number");
     Require(std::isfinite(p.incl) && p.incl >= 0 && p.incl <= 180,
             "the inclination must lie between 0 and 180 degrees");
@@ -113,7 +55,30 @@ LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector
             "the temperatures must be positive");
     Require(p.twoStars || !p.tidal || (std::isfinite(p.rotationPeriod) && p.rotationPeriod > 0),
             "the rotation period must be positive");
+    auto inRange = [](double v, double lo, double hi) {
+        return std::isfinite(v) && v >= lo && v <= hi;
+    };
+    Require(inRange(p.gd1, 0, 4) && inRange(p.gd2, 0, 4),
+            "the gravity-darkening exponents must lie between 0 and 4");
+    Require(inRange(p.alb1, 0, 1) && inRange(p.alb2, 0, 1),
+            "the bolometric albedos must lie between 0 and 1");
+    Require((!p.ldBol1 || inRange(*p.ldBol1, 0, 1)) && (!p.ldBol2 || inRange(*p.ldBol2, 0, 1)),
+            "the bolometric limb-darkening coefficients must lie between 0 and 1");
+    CheckSpots(p.spots, p.twoStars);
+    Require(std::isfinite(p.ecc) && p.ecc >= 0 && p.ecc < 1, "the eccentricity must lie in [0, 1)");
+    Require(std::isfinite(p.omega), "the argument of periastron must be a number");
+    Require(p.ecc == 0 || p.twoStars, "an eccentric orbit needs two stars");
+}
+
+LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector<BandSetup> bands,
+                                 EngineOptions options)
+    : p_(parameters), bands_(std::move(bands)), options_(options) {
+    const BinaryParameters& p = p_;
+    CheckBinaryParameters(p);
     Require(!bands_.empty(), "no band was asked for");
+    for (const BandSetup& b : bands_)
+        Require(std::isfinite(b.l3) && b.l3 >= 0 && b.l3 < 1,
+                "the third light of band " + b.band.name + " must lie in [0, 1)");
     Require(options.rings >= 4 && options.rings <= 400, "the mesh needs 4 to 400 rings");
     Require(options.threads >= 0 && options.threads <= 256, "threads must lie in 0 .. 256");
 
@@ -124,34 +89,47 @@ LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector
     const std::vector<Lobe> lobes = MakeLobes(p, facts_);
     std::vector<LobeMesh> meshes;
     for (const Lobe& lobe : lobes) meshes.push_back(BuildLobeMesh(lobe, options.rings));
+    CheckEccentricOrbit(p, facts_, meshes);
+    // Spots and an eccentric orbit break the mirror symmetry that lets phases phi and -phi
+    // share their light.
+    mirrorSymmetric_ = p.spots.empty() && p.ecc == 0;
 
+    const SurfaceTemperatures temperatures(meshes, p, facts_);
     const double hottest = p.twoStars ? std::max(p.t1, p.t2) : p.t1;
     std::vector<BandLight> light;
     for (const BandSetup& setup : bands_) {
         BandLight band;
         std::map<double, double> cache;
+        // The "Stefan-Boltzmann" switch: on, the cooler star is as much fainter as its
+        // temperature makes it; off, every surface radiates the same bolometric flux and only
+        // its colour follows its temperature.
+        auto dimmed = [&](double raw, double T) {
+            const double ratio4 = std::pow(T / hottest, 4);
+            const bool physical =
+                setup.band.kind == Band::Kind::Filter || setup.band.kind == Band::Kind::Bolometric;
+            if (physical) return p.stefan ? raw : raw / ratio4;
+            return p.stefan ? raw * ratio4 : raw;
+        };
         auto brightness = [&](double T) {
             auto [it, added] = cache.try_emplace(T, 0.0);
-            if (added) {
-                // The "Stefan-Boltzmann" switch: on, the cooler star is as much fainter as its
-                // temperature makes it; off, every surface radiates the same bolometric flux
-                // and only its colour follows its temperature.
-                const double raw = setup.band.Intensity(T);
-                const double ratio4 = std::pow(T / hottest, 4);
-                if (setup.band.kind == Band::Kind::Filter) {
-                    it->second = p.stefan ? raw : raw / ratio4;
-                } else {
-                    it->second = p.stefan ? raw * ratio4 : raw;
-                }
-            }
+            if (added) it->second = dimmed(setup.band.Intensity(T), T);
             return it->second;
         };
-        for (const LobeMesh& mesh : meshes) {
+        IntensityTable table;
+        if (temperatures.AnyVaries())
+            table = IntensityTable(setup.band, temperatures.Lowest(), temperatures.Highest());
+        const std::function<double(double)> varying = [&](double T) { return dimmed(table(T), T); };
+        for (std::size_t l = 0; l < meshes.size(); ++l) {
+            const LobeMesh& mesh = meshes[l];
             const int star = mesh.lobe.star;
             const auto& given = star == 1 ? setup.ld1 : setup.ld2;
             band.law.push_back(
                 given ? *given
                       : LimbDarkening{LimbDarkening::Law::Linear, star == 1 ? p.w1 : p.w2, 0});
+            if (temperatures.Varies(l)) {
+                band.brightness.push_back(temperatures.Brightness(l, mesh, varying));
+                continue;
+            }
             LobeBrightness br;
             const bool blended = facts_.neck && p.t1 != p.t2;
             if (!blended) {
@@ -170,54 +148,100 @@ LightCurveModel::LightCurveModel(const BinaryParameters& parameters, std::vector
     model_.emplace(std::move(meshes), std::move(light));
 }
 
+LightCurveModel::Placement LightCurveModel::PlaceAt(double phase) const {
+    Placement at;
+    if (p_.ecc == 0) {
+        const double a = 2 * kPi * phase;
+        at.w = {std::cos(a) * sinIncl_, -std::sin(a) * sinIncl_, -cosIncl_};
+        at.orbit.turn = a;
+        return at;
+    }
+    // The engine's frame turns with the line of centres; star 2 stands at the instantaneous
+    // separation.
+    at.orbit = OrbitAt(phase, p_.ecc, p_.omega);
+    const double a = at.orbit.turn;
+    at.w = {std::cos(a) * sinIncl_, -std::sin(a) * sinIncl_, -cosIncl_};
+    at.shift[1] = {at.orbit.separation - 1, 0, 0};
+    at.moved = true;
+    return at;
+}
+
 Vec3 LightCurveModel::ViewDirection(double phase) const {
-    const double a = 2 * kPi * phase;
-    return {std::cos(a) * sinIncl_, -std::sin(a) * sinIncl_, -cosIncl_};
+    return PlaceAt(phase).w;
+}
+
+std::vector<double> LightCurveModel::DistinctPhases(std::span<const double> phases,
+                                                    std::vector<double>& key) const {
+    // When the shapes and their brightness are mirror-symmetric about the plane through the
+    // line of centres and the orbital axis, phases phi and -phi give the same light: each
+    // distinct phase folded into [0, 0.5] is computed once.
+    key.resize(phases.size());
+    for (std::size_t i = 0; i < phases.size(); ++i) {
+        Require(std::isfinite(phases[i]), "a phase is not a finite number");
+        double f = phases[i] - std::floor(phases[i]);
+        if (mirrorSymmetric_ && f > 0.5) f = 1 - f;
+        f = std::round(f * 1e12) / 1e12;
+        if (f >= 1) f = 0;
+        key[i] = f;
+    }
+    std::vector<double> distinct = key;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    return distinct;
+}
+
+void LightCurveModel::ForEachPhase(
+    std::size_t count, const std::function<void(std::size_t, FluxModel::Workspace&)>& work) const {
+    auto run = [&](std::size_t first, std::size_t stride) {
+        FluxModel::Workspace space;
+        for (std::size_t k = first; k < count; k += stride) work(k, space);
+    };
+    std::size_t threads = options_.threads == 0 ? std::thread::hardware_concurrency()
+                                                : static_cast<std::size_t>(options_.threads);
+    threads = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(1, count / 16));
+    if (threads == 1) {
+        run(0, 1);
+        return;
+    }
+    // Interleaved, so that every thread gets its share of the costly eclipses.
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(run, t, threads);
+    run(0, threads);
+    for (std::thread& th : pool) th.join();
 }
 
 std::vector<std::vector<double>> LightCurveModel::Fluxes(std::span<const double> phases) const {
     const std::size_t nb = bands_.size();
-    // The shapes and their brightness are mirror-symmetric about the plane through the line of
-    // centres and the orbital axis, so phases phi and -phi give the same light: each distinct
-    // phase folded into [0, 0.5] is computed once.
-    std::vector<double> folded(phases.size());
-    for (std::size_t i = 0; i < phases.size(); ++i) {
-        Require(std::isfinite(phases[i]), "a phase is not a finite number");
-        double f = phases[i] - std::floor(phases[i]);
-        if (f > 0.5) f = 1 - f;
-        folded[i] = std::round(f * 1e12) / 1e12;
-    }
-    std::vector<double> distinct = folded;
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    std::vector<double> key;
+    std::vector<double> distinct = DistinctPhases(phases, key);
+    // Third light is counted against the light at quadrature.
+    const bool third =
+        std::any_of(bands_.begin(), bands_.end(), [](const BandSetup& b) { return b.l3 > 0; });
+    if (third && !std::binary_search(distinct.begin(), distinct.end(), 0.25))
+        distinct.insert(std::lower_bound(distinct.begin(), distinct.end(), 0.25), 0.25);
 
     std::vector<double> light(distinct.size() * nb, 0.0);
-    auto work = [&](std::size_t first, std::size_t stride) {
-        FluxModel::Workspace space;
-        std::vector<double> f(nb);
-        for (std::size_t k = first; k < distinct.size(); k += stride) {
-            model_->Flux(ViewDirection(distinct[k]), f, space);
-            std::copy(f.begin(), f.end(), light.begin() + k * nb);
-        }
-    };
-    std::size_t threads = options_.threads == 0 ? std::thread::hardware_concurrency()
-                                                : static_cast<std::size_t>(options_.threads);
-    threads = std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(1, distinct.size() / 16));
-    if (threads == 1) {
-        work(0, 1);
-    } else {
-        // Interleaved, so that every thread gets its share of the costly eclipses.
-        std::vector<std::thread> pool;
-        for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work, t, threads);
-        work(0, threads);
-        for (std::thread& th : pool) th.join();
-    }
+    ForEachPhase(distinct.size(), [&](std::size_t k, FluxModel::Workspace& space) {
+        std::span<double> f(light.data() + k * nb, nb);
+        const Placement at = PlaceAt(distinct[k]);
+        if (at.moved)
+            model_->Flux(at.w, at.shift, f, space);
+        else
+            model_->Flux(at.w, f, space);
+    });
 
+    std::vector<double> added(nb, 0.0);
+    if (third) {
+        const std::size_t q =
+            std::lower_bound(distinct.begin(), distinct.end(), 0.25) - distinct.begin();
+        for (std::size_t b = 0; b < nb; ++b)
+            added[b] = bands_[b].l3 / (1 - bands_[b].l3) * light[q * nb + b];
+    }
     std::vector<std::vector<double>> out(nb, std::vector<double>(phases.size(), 0.0));
     for (std::size_t i = 0; i < phases.size(); ++i) {
         const std::size_t k =
-            std::lower_bound(distinct.begin(), distinct.end(), folded[i]) - distinct.begin();
-        for (std::size_t b = 0; b < nb; ++b) out[b][i] = light[k * nb + b];
+            std::lower_bound(distinct.begin(), distinct.end(), key[i]) - distinct.begin();
+        for (std::size_t b = 0; b < nb; ++b) out[b][i] = light[k * nb + b] + added[b];
     }
     return out;
 }

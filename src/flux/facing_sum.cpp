@@ -1,5 +1,7 @@
 #include "flux/facing_sum.h"
 
+#include <cmath>
+
 namespace vp::flux {
 
 // The hottest loops of the engine: built for the vector units the processor has.
@@ -50,6 +52,33 @@ void ProjectOnSky(std::size_t nodes, const double* px, const double* py, const d
         x[i] = dx * e1.x + dy * e1.y + dz * e1.z;
         y[i] = dx * e2.x + dy * e2.y + dz * e2.z;
     }
+}
+
+VANDREL_VECTOR_CLONES
+double FacingIrradiance(std::size_t count, const IrradiationArrays& s, Vec3 p, Vec3 n, double lin,
+                        double sq, double* edge) {
+    const double *cx = s.cx, *cy = s.cy, *cz = s.cz, *nx = s.nx, *ny = s.ny, *nz = s.nz;
+    const double *ax = s.ax, *ay = s.ay, *az = s.az, *spread = s.spread;
+    const double *bxx = s.bxx, *bxy = s.bxy, *bxz = s.bxz, *byy = s.byy, *byz = s.byz, *bzz = s.bzz;
+    const double px = p.x, py = p.y, pz = p.z, qx = n.x, qy = n.y, qz = n.z;
+    double sum = 0;
+#pragma omp simd reduction(+ : sum)
+    for (std::size_t j = 0; j < count; ++j) {
+        const double dx = px - cx[j], dy = py - cy[j], dz = pz - cz[j];
+        const double r2 = dx * dx + dy * dy + dz * dz;
+        const double inv = 1 / std::sqrt(r2);
+        const double ux = dx * inv, uy = dy * inv, uz = dz * inv;
+        const double into = -(qx * ux + qy * uy + qz * uz);
+        const double cs = nx[j] * ux + ny[j] * uy + nz[j] * uz;
+        const double first = ax[j] * ux + ay[j] * uy + az[j] * uz;
+        const double second = bxx[j] * ux * ux + byy[j] * uy * uy + bzz[j] * uz * uz +
+                              2 * (bxy[j] * ux * uy + bxz[j] * ux * uz + byz[j] * uy * uz);
+        const double weight = into > 0 ? into * inv * inv : 0.0;
+        const double whole = cs >= spread[j] ? weight : 0.0;
+        edge[j] = cs > -spread[j] ? weight - whole : 0.0;
+        sum += (lin * first + sq * second) * whole;
+    }
+    return sum;
 }
 
 }  // namespace vp::flux

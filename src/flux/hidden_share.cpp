@@ -85,35 +85,44 @@ int CoveredIntervals(Point2 a, Point2 b, const SkyOutline::LocalEdge& edge, bool
 // the parent's edges: the edge's bulge, 4 t (1 - t) times the bulge vector, times the
 // intensity, integrated along the edge; over the whole edge and over its part inside the
 // disc.
+// With `first` (four values), also the first moments (x and y times the light) of the whole
+// edge's bulge and of its covered part.
 void EdgeBulgeLight(Point2 a, Point2 b, Point2 bulge, const Affine2& mu,
                     const std::array<double, 3>& law, const SkyOutline::LocalEdge& edge,
-                    bool circle, bool touches, double& whole, double& covered) {
+                    bool circle, bool touches, double& whole, double& covered,
+                    double* first = nullptr) {
     const double dx = b.x - a.x, dy = b.y - a.y;
     // Outward normal of a counter-clockwise triangle's edge, times the edge's length.
     const double across = bulge.x * dy - bulge.y * dx;
     if (across == 0) return;
     static constexpr double kNode[3] = {-0.774596669241483, 0, 0.774596669241483};
     static constexpr double kWeight[3] = {5.0 / 9, 8.0 / 9, 5.0 / 9};
-    auto integral = [&](double lo, double hi) {
+    auto integral = [&](double lo, double hi, double* moments) {
         double s = 0;
         const double half = 0.5 * (hi - lo), mid = 0.5 * (hi + lo);
         for (int k = 0; k < 3; ++k) {
             const double t = mid + half * kNode[k];
-            const double m = std::max(mu(Point2{a.x + t * dx, a.y + t * dy}), 0.0);
-            s += kWeight[k] * half * 4 * t * (1 - t) * (law[0] + law[1] * m + law[2] * m * m);
+            const Point2 at{a.x + t * dx, a.y + t * dy};
+            const double m = std::max(mu(at), 0.0);
+            const double f =
+                kWeight[k] * half * 4 * t * (1 - t) * (law[0] + law[1] * m + law[2] * m * m);
+            s += f;
+            if (moments) moments[0] += f * across * at.x, moments[1] += f * across * at.y;
         }
         return s * across;
     };
-    whole += integral(0, 1);
+    whole += integral(0, 1, first);
     if (!touches) return;
     double pieces[2][2];
     const int n = CoveredIntervals(a, b, edge, circle, pieces);
-    for (int k = 0; k < n; ++k) covered += integral(pieces[k][0], pieces[k][1]);
+    for (int k = 0; k < n; ++k)
+        covered += integral(pieces[k][0], pieces[k][1], first ? first + 2 : nullptr);
 }
 
 // The hidden part of a polygon of the sky by a wedge of the drawn outline: for an outline that
 // no single circle follows across the polygon.
-Moments2 WedgeMoments(const SkyPolygon& window, const SkyOutline& outline) {
+template <typename M, M (*Measure)(const SkyPolygon&)>
+M WedgeMoments(const SkyPolygon& window, const SkyOutline& outline) {
     bool inside = true;
     for (std::size_t k = 0; k < window.size() && inside; ++k) {
         const Point2 a = window[k], b = window[(k + 1) % window.size()];
@@ -134,14 +143,15 @@ Moments2 WedgeMoments(const SkyPolygon& window, const SkyOutline& outline) {
         outline.Wedge(first + lo, first + hi, kStep, wedge);
     }
     ClipToConvex(wedge, window, part);
-    return PolygonMoments(part);
+    return Measure(part);
 }
 
 }  // namespace
 
 void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double margin,
                     std::span<const LimbDarkening* const> laws, std::span<double> hidden,
-                    std::span<double> total) {
+                    std::span<double> total, const SkyFirstMoments* firstMoments) {
+    const bool first = firstMoments != nullptr;
     // A patch is taken as flat pieces plus the bulges of their edges: near the limb as its four
     // halves (corners and edge nodes), elsewhere whole, as the hexagon through its six nodes;
     // between, both are blended, and the bulges fade out towards the horizon, so that nothing
@@ -180,9 +190,9 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
     const SkyOutline::LocalEdge edge = outline.Local(wide ? 0 : std::atan2(cy, cx));
     const bool circle = outline.IsCircle();
 
-    const int first = wholeWeight == 1 ? 4 : 0;
+    const int firstPiece = wholeWeight == 1 ? 4 : 0;
     const int last = wholeWeight == 0 ? 3 : 4;
-    for (int pi = first; pi <= last; ++pi) {
+    for (int pi = firstPiece; pi <= last; ++pi) {
         const Piece& piece = kPieces[pi];
         const double weight = pi == 4 ? wholeWeight : 1 - wholeWeight;
         bool in = pi != 4, out = pi != 4;  // the whole patch is partly hidden
@@ -204,21 +214,33 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
         ReverseIfClockwise(window);
         const Moments2 whole = PolygonMoments(window);
         Moments2 part{};
+        // With the first moments: the hidden part and the whole to the third order.
+        Moments3 part3{}, whole3{};
+        if (first) whole3 = PolygonMoments3(window);
         if (in && !wide) {
             part = whole;
+            if (first) part3 = whole3;
         } else if (touches) {
             if (wide) {
-                part = WedgeMoments(window, outline);
+                part = WedgeMoments<Moments2, PolygonMoments>(window, outline);
+                if (first)
+                    part3 = in ? whole3 : WedgeMoments<Moments3, PolygonMoments3>(window, outline);
             } else if (!circle && edge.straight) {
                 SkyPolygon halfPlane;
                 const Affine2 inside{-(edge.normal.x * edge.point.x + edge.normal.y * edge.point.y),
                                      edge.normal.x, edge.normal.y};
                 ClipToPositive(window, inside, halfPlane);
                 part = PolygonMoments(halfPlane);
+                if (first) part3 = PolygonMoments3(halfPlane);
             } else {
                 part = PolygonInDisc(window, edge.centre, edge.radius);
                 if (!edge.inside)
                     for (int k = 0; k < 6; ++k) part[k] = whole[k] - part[k];
+                if (first) {
+                    part3 = PolygonInDisc3(window, edge.centre, edge.radius);
+                    if (!edge.inside)
+                        for (int k = 0; k < 10; ++k) part3[k] = whole3[k] - part3[k];
+                }
             }
         }
         // How far the curved patch's border bulges from each straight edge, at its middle.
@@ -243,17 +265,37 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
             const auto q = QuadraticLaw(*laws[b], lo, hi);
             double w = IntegrateQuadratic(whole, lin, q[0], q[1], q[2]);
             double h = in ? w : touches ? IntegrateQuadratic(part, lin, q[0], q[1], q[2]) : 0.0;
+            std::array<double, 2> hf{}, wf{};
+            if (first) {
+                wf = IntegrateQuadraticFirst(whole3, lin, q[0], q[1], q[2]);
+                if (in || touches) hf = IntegrateQuadraticFirst(part3, lin, q[0], q[1], q[2]);
+            }
             for (int e = 0; bulges && e < piece.count; ++e) {
                 if (!piece.outer[e]) continue;
                 Point2 a = tri.p[piece.node[e]], z = tri.p[piece.node[(e + 1) % piece.count]];
                 if (!ccw) std::swap(a, z);
                 double covered = 0, edgeWhole = 0;
-                EdgeBulgeLight(a, z, bulge[e], lin, q, edge, circle, touches, edgeWhole, covered);
+                double edgeFirst[4] = {0, 0, 0, 0};  // whole x, y; covered x, y
+                EdgeBulgeLight(a, z, bulge[e], lin, q, edge, circle, touches, edgeWhole, covered,
+                               first ? edgeFirst : nullptr);
                 w += bulgeScale * edgeWhole;
                 h += in ? bulgeScale * edgeWhole : bulgeScale * covered;
+                if (first) {
+                    const double* hiddenPart = in ? edgeFirst : edgeFirst + 2;
+                    hf[0] += bulgeScale * hiddenPart[0];
+                    hf[1] += bulgeScale * hiddenPart[1];
+                    wf[0] += bulgeScale * edgeFirst[0];
+                    wf[1] += bulgeScale * edgeFirst[1];
+                }
             }
             total[b] += weight * w;
             hidden[b] += weight * h;
+            if (first) {
+                firstMoments->hiddenX[b] += weight * hf[0];
+                firstMoments->hiddenY[b] += weight * hf[1];
+                firstMoments->totalX[b] += weight * wf[0];
+                firstMoments->totalY[b] += weight * wf[1];
+            }
         }
     }
 }

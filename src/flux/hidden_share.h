@@ -24,8 +24,14 @@ struct SkyTriangle {
 // faces the observer everywhere is taken as the curved patch its six nodes describe; one
 // across the horizon as four flat halves. A half whose corners all lie further than `margin`
 // inside or outside the outline is taken as wholly hidden or wholly seen.
+// When `first` is given (spans of one value per band), the first moments on the sky of the
+// hidden and of the whole light (the integrals of x and y times the intensity, about the front
+// disc's centre) are added to it as well.
+struct SkyFirstMoments {
+    std::span<double> hiddenX, hiddenY, totalX, totalY;
+};
 void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double margin,
                     std::span<const LimbDarkening* const> laws, std::span<double> hidden,
-                    std::span<double> total);
+                    std::span<double> total, const SkyFirstMoments* first = nullptr);
 
 }  // namespace vp::flux

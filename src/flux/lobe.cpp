@@ -48,6 +48,18 @@ double LobeLevel(const Lobe& lobe, Vec3 d, LobeSide side) {
 
 double LobeExtent(const Lobe& lobe, Vec3 d, double guess, LobeSide side, bool* onLimit) {
     if (onLimit) *onLimit = false;
+    // A ray towards the part cut away leaves the solid at the cutting plane, if not before.
+    const double towardsCut = -Dot(d, lobe.cut);
+    if (towardsCut > 0) {
+        if (lobe.cutOffset <= 0) return 0;
+        Lobe whole = lobe;
+        whole.cut = {};
+        const double plane = lobe.cutOffset / towardsCut;
+        const double extent = LobeExtent(whole, d, guess, side, onLimit);
+        if (extent <= plane) return extent;
+        if (onLimit) *onLimit = true;
+        return plane;
+    }
     if (lobe.kind == Lobe::Kind::Sphere) return lobe.radius;
     const RayFunction f{lobe, d, lobe.kind == Lobe::Kind::Roche ? LobeLevel(lobe, d, side) : 1};
 

@@ -26,6 +26,10 @@ struct Lobe {
     double limitX = 0.5;
     bool openAtLimit = false;
     double spinKappa = 0;  // Spin: omega^2 R^3 / (2 G M) with lengths in pole radii
+    // Only part of the solid: where Dot(p - centre, cut) > -cutOffset (cut a unit vector,
+    // cutOffset >= 0, so that the part keeps the centre); the zero vector keeps the whole.
+    Vec3 cut{};
+    double cutOffset = 0;
 };
 
 // Which of the two potentials a surface point keeps: by the direction's side of the centre
@@ -34,7 +38,8 @@ enum class LobeSide { Auto, Inner, Outer };
 
 // The distance from the centre to the surface (or to the limiting plane of an open lobe)
 // along the unit direction d. guess (> 0) speeds up the search; 0 means none.
-// `onLimit`, when given, tells whether the ray ended on the limiting plane of an open lobe.
+// `onLimit`, when given, tells whether the ray ended on a plane: the limiting plane of an open
+// lobe or the plane of a cut.
 double LobeExtent(const Lobe& lobe, Vec3 d, double guess = 0, LobeSide side = LobeSide::Auto,
                   bool* onLimit = nullptr);
 

@@ -42,6 +42,26 @@ double LimitPolarAngle(const Lobe& lobe, double phi) {
     return std::atan2(0.5 * (lo + hi), dx);
 }
 
+// A point of the curved patch over the direction triangle d0 d1 d2 (det: their triple product)
+// at barycentric b: its position, normal and area per unit reference area. A point whose ray
+// ends on an open lobe's limiting plane lies in the sliver between the front ring's straight
+// edges and the curve the ring follows: no surface, no area there.
+PatchPoint PatchAt(const Lobe& lobe, Vec3 d0, Vec3 d1, Vec3 d2, double det, const double b[3],
+                   LobeSide side, double& guess) {
+    const Vec3 P = b[0] * d0 + b[1] * d1 + b[2] * d2;
+    const double len = Norm(P);
+    const Vec3 d = (1 / len) * P;
+    bool onLimit = false;
+    const double r = LobeExtent(lobe, d, guess, side, &onLimit);
+    guess = r;
+    const Vec3 p = lobe.centre + r * d;
+    const Vec3 n = LobeNormal(lobe, p);
+    const double cosine = std::max(Dot(n, d), 1e-3);
+    // r^2 / cos over the solid angle, which the central projection of the flat direction
+    // triangle gives.
+    return {p, n, onLimit ? 0.0 : r * r / cosine * det / (len * len * len)};
+}
+
 struct Ring {
     std::vector<std::int32_t> node;  // node indices in order of azimuth
     std::vector<double> phi;
@@ -191,6 +211,7 @@ class MeshBuilder {
         AddEdgeNodes();
         SolveNodes();
         Integrate();
+        mesh_.direction = direction_;
         return std::move(mesh_);
     }
 
@@ -285,42 +306,16 @@ class MeshBuilder {
         }
     }
 
-    // A point of the curved patch over the direction triangle d0 d1 d2 (det: their triple
-    // product) at barycentric b: its position, normal and area per unit reference area. A
-    // point whose ray ends on an open lobe's limiting plane lies in the sliver between the
-    // front ring's straight edges and the curve the ring follows: no surface, no area there.
-    struct PatchSample {
-        Vec3 p, n;
-        double density;
-    };
-    PatchSample Sample(Vec3 d0, Vec3 d1, Vec3 d2, double det, const double b[3], bool outer,
-                       double& guess) const {
-        const Vec3 P = b[0] * d0 + b[1] * d1 + b[2] * d2;
-        const double len = Norm(P);
-        const Vec3 d = (1 / len) * P;
-        bool onLimit = false;
-        const double r = LobeExtent(lobe_, d, guess, SideOf(outer), &onLimit);
-        guess = r;
-        const Vec3 p = lobe_.centre + r * d;
-        const Vec3 n = LobeNormal(lobe_, p);
-        const double cosine = std::max(Dot(n, d), 1e-3);
-        // r^2 / cos over the solid angle, which the central projection of the flat direction
-        // triangle gives.
-        return {p, n, onLimit ? 0.0 : r * r / cosine * det / (len * len * len)};
+    PatchPoint Sample(Vec3 d0, Vec3 d1, Vec3 d2, double det, const double b[3], bool outer,
+                      double& guess) const {
+        return PatchAt(lobe_, d0, d1, d2, det, b, SideOf(outer), guess);
     }
 
-    void AddMoments(std::size_t t, Vec3 n, double w) {
+    void AddMoments(std::size_t t, Vec3 p, Vec3 n, double w) {
         const std::size_t nt = mesh_.triangles.size();
         mesh_.area[t] += w;
-        double* m = &mesh_.moment[t];
-        const double c[3] = {n.x, n.y, n.z};
-        int i = 0;
-        for (int a = 0; a < 3; ++a) m[nt * i++] += w * c[a];
-        for (int a = 0; a < 3; ++a)
-            for (int bb = a; bb < 3; ++bb) m[nt * i++] += w * c[a] * c[bb];
-        for (int a = 0; a < 3; ++a)
-            for (int bb = a; bb < 3; ++bb)
-                for (int cc = bb; cc < 3; ++cc) m[nt * i++] += w * c[a] * c[bb] * c[cc];
+        AddPointMoments(nt, t, n, w, mesh_.moment.data());
+        AddPointLever(nt, t, p - lobe_.centre, n, w, mesh_.lever.data());
     }
 
     void Integrate() {
@@ -328,6 +323,7 @@ class MeshBuilder {
         const std::size_t nt = mesh_.triangles.size();
         mesh_.area.assign(nt, 0);
         mesh_.moment.assign(LobeMesh::kMomentComponents * nt, 0.0);
+        mesh_.lever.assign(LobeMesh::kLeverComponents * nt, 0.0);
         for (int k = 0; k < 3; ++k) mesh_.corner[k].resize(nt);
         mesh_.quadPosition.resize(nt * kQuadPoints);
         mesh_.quadNormal.resize(nt * kQuadPoints);
@@ -363,7 +359,7 @@ class MeshBuilder {
             for (int k = 0; k < kQuadPoints; ++k) {
                 const auto& bk = rule.point[k];
                 guess = bk[0] * radius[0] + bk[1] * radius[1] + bk[2] * radius[2];
-                const PatchSample s = Sample(d0, d1, d2, det, rule.point[k].data(), outer, guess);
+                const PatchPoint s = Sample(d0, d1, d2, det, rule.point[k].data(), outer, guess);
                 const std::size_t q = t * kQuadPoints + k;
                 mesh_.quadPosition[q] = s.p;
                 mesh_.quadNormal[q] = s.n;
@@ -374,7 +370,7 @@ class MeshBuilder {
             if (onFront < 2) {
                 for (int k = 0; k < kQuadPoints; ++k) {
                     const std::size_t q = t * kQuadPoints + k;
-                    AddMoments(t, mesh_.quadNormal[q], mesh_.quadWeight[q]);
+                    AddMoments(t, mesh_.quadPosition[q], mesh_.quadNormal[q], mesh_.quadWeight[q]);
                 }
                 continue;
             }
@@ -402,8 +398,9 @@ class MeshBuilder {
                                              split;
                             const double b[3] = {1 - u - v, u, v};
                             guess = b[0] * radius[0] + b[1] * radius[1] + b[2] * radius[2];
-                            const PatchSample s = Sample(d0, d1, d2, det, b, outer, guess);
-                            AddMoments(t, s.n, 0.5 * rule.weight[k] * s.density / (split * split));
+                            const PatchPoint s = Sample(d0, d1, d2, det, b, outer, guess);
+                            AddMoments(t, s.p, s.n,
+                                       0.5 * rule.weight[k] * s.density / (split * split));
                         }
                     }
                 }
@@ -419,6 +416,20 @@ class MeshBuilder {
 };
 
 }  // namespace
+
+PatchPoint SamplePatch(const LobeMesh& mesh, std::size_t t, const double b[3], double& guess) {
+    const auto& tri = mesh.triangles[t];
+    const Vec3 d0 = mesh.direction[tri.v[0]], d1 = mesh.direction[tri.v[1]],
+               d2 = mesh.direction[tri.v[2]];
+    const double det = std::fabs(Dot(d0, Cross(d1, d2)));
+    if (!(guess > 0)) {
+        guess = 0;
+        for (int k = 0; k < 3; ++k)
+            guess += b[k] * Norm(mesh.position[tri.v[k]] - mesh.lobe.centre);
+    }
+    const LobeSide side = mesh.outer[tri.v[0]] ? LobeSide::Outer : LobeSide::Inner;
+    return PatchAt(mesh.lobe, d0, d1, d2, det, b, side, guess);
+}
 
 LobeMesh BuildLobeMesh(const Lobe& lobe, int rings) {
     return MeshBuilder(lobe, rings).Build();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <numbers>
 #include <sstream>
 
 #include "core/number_text.h"
@@ -69,6 +70,10 @@ double PhotonRadiance(double lambda, double T) {
 }  // namespace
 
 double Band::Intensity(double T) const {
+    if (kind == Kind::Bolometric) {
+        constexpr double kStefanBoltzmann = 5.670374419e-8;
+        return T > 0 ? kStefanBoltzmann * T * T * T * T / std::numbers::pi : 0;
+    }
     if (kind != Kind::Filter) {
         double r = 0, g = 0, b = 0;
         TemperatureColour(T, r, g, b);
@@ -104,6 +109,8 @@ double Band::MeanWavelength() const {
             return 540e-9;
         case Kind::PictureBlue:
             return 450e-9;
+        case Kind::Bolometric:
+            return 0;  // no wavelength of its own
         case Kind::Filter:
             break;
     }
@@ -120,6 +127,12 @@ double Band::MeanWavelength() const {
 bool FindBand(const std::string& name, Band& band, std::string& error) {
     band = Band{};
     const std::string lower = Lower(name);
+    if (lower == "bolometric") {
+        band.name = "bolometric";
+        band.kind = Band::Kind::Bolometric;
+        band.description = "all the light (sigma T^4)";
+        return true;
+    }
     if (lower == "red" || lower == "green" || lower == "blue") {
         band.name = lower;
         band.kind = lower == "red"     ? Band::Kind::PictureRed
@@ -149,7 +162,7 @@ bool FindBand(const std::string& name, Band& band, std::string& error) {
 std::vector<std::string> BandNames() {
     std::vector<std::string> names;
     for (const Alias& a : kAliases) names.push_back(a.name);
-    names.insert(names.end(), {"red", "green", "blue"});
+    names.insert(names.end(), {"bolometric", "red", "green", "blue"});
     return names;
 }
 

@@ -8,7 +8,7 @@
 namespace vp::flux {
 
 struct Band {
-    enum class Kind { Filter, PictureRed, PictureGreen, PictureBlue };
+    enum class Kind { Filter, PictureRed, PictureGreen, PictureBlue, Bolometric };
     std::string name;  // as the user names it; heads its column in the files
     Kind kind = Kind::Filter;
     std::string description;
@@ -27,9 +27,9 @@ struct Band {
 };
 
 // A band by the name the user gives it: U B V R I (Johnson-Cousins), u g r i z (SDSS),
-// G BP RP (Gaia), TESS, Kepler, the file names of the curves (johnson_V, sdss_g, ...), and
-// red, green, blue for the window's picture colours. False with a message naming the known
-// bands otherwise.
+// G BP RP (Gaia), TESS, Kepler, the file names of the curves (johnson_V, sdss_g, ...),
+// bolometric (all the light), and red, green, blue for the window's picture colours. False with a
+// message naming the known bands otherwise.
 bool FindBand(const std::string& name, Band& band, std::string& error);
 
 // The names FindBand knows, in the order the help lists them.

@@ -8,6 +8,7 @@ namespace vp::flux {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr int kScan = 6;
 
 // The largest projected distance from the centre of the lobe's section by the half-plane of
 // the line of sight and the sky direction e: b(theta) = extent(d) sin theta, with d = cos theta
@@ -20,8 +21,17 @@ double ClimbSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& ext
         extentGuess = r;
         return r * std::sin(th);
     };
+    // The section of a lobe cut by a plane can have two humps (a tangent point and the corner
+    // on the plane): the climb starts from the best of a coarse scan and the guess.
+    double start = theta, startValue = b(theta);
+    const int scan = Dot(lobe.cut, lobe.cut) > 0 ? kScan : 0;
+    for (int j = 0; j < scan; ++j) {
+        const double th = (j + 0.5) * std::numbers::pi / scan;
+        const double v = b(th);
+        if (v > startValue) start = th, startValue = v;
+    }
     double h = 0.02;
-    double x1 = theta, f1 = b(x1);
+    double x1 = start, f1 = startValue;
     double x0 = x1 - h, f0 = b(x0);
     double x2 = x1 + h, f2 = b(x2);
     // Walk uphill until the middle point is the highest.
@@ -37,14 +47,19 @@ double ClimbSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& ext
         }
     }
     double best = f1, bestX = x1;
-    // Parabolic steps inside the bracket; a kink (the end of an open lobe) is met by the
-    // bracket's shrinking sides.
-    for (int pass = 0; pass < 40; ++pass) {
+    // Parabolic steps inside the bracket, and golden ones whenever they stop shrinking it: the
+    // highest point may be a corner (where the surface ends on a plane) or a step (where it
+    // ends on a cut), which no parabola finds.
+    double widths[2] = {x2 - x0, x2 - x0};
+    for (int pass = 0; pass < 100; ++pass) {
+        const double width = x2 - x0;
+        const bool stalled = width > 0.5 * widths[pass % 2];
+        widths[pass % 2] = width;
         const double d10 = x1 - x0, d12 = x1 - x2;
         const double num = d10 * d10 * (f1 - f2) - d12 * d12 * (f1 - f0);
         const double den = d10 * (f1 - f2) - d12 * (f1 - f0);
         double x = den != 0 ? x1 - 0.5 * num / den : 0.5 * (x0 + x1);
-        if (!(x > x0 && x < x2) || std::fabs(x - x1) < 1e-12) {
+        if (stalled || !(x > x0 && x < x2) || std::fabs(x - x1) < 1e-3 * width) {
             // Golden step into the larger side.
             x = (x2 - x1 > x1 - x0) ? x1 + 0.381966 * (x2 - x1) : x1 - 0.381966 * (x1 - x0);
         }
@@ -106,7 +121,27 @@ bool TangentSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& ext
 // to the maximum where the surface may end before turning away (an open lobe, whose end at
 // its limiting plane can reach further than any tangent point).
 double SectionExtent(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess) {
-    if (lobe.openAtLimit) return ClimbSection(lobe, w, e, theta, extentGuess);
+    // The neck of an open lobe (no wider than half the separation) lies wholly behind the
+    // sky plane through the centre:
+    const bool neckBehind =
+        (lobe.limitX - lobe.centre.x) * w.x + 0.5 * std::sqrt(std::max(0.0, 1 - w.x * w.x)) < 0;
+    if ((!lobe.openAtLimit || neckBehind) && lobe.cutOffset == 0 && Dot(lobe.cut, w) > 1 - 1e-12) {
+        // The half of a lobe in front of the sky plane through its centre: its disc reaches the
+        // section's edge on that plane, or a tangent point in front of it.
+        Lobe whole = lobe;
+        whole.cut = {};
+        const double edge = LobeExtent(whole, e, extentGuess);
+        double extent, t = theta, g = extentGuess;
+        if (TangentSection(whole, w, e, t, g, extent) && t < std::numbers::pi / 2 &&
+            extent > edge) {
+            theta = t;
+            return extent;
+        }
+        theta = std::numbers::pi / 2;
+        return edge;
+    }
+    if (lobe.openAtLimit || Dot(lobe.cut, lobe.cut) > 0)
+        return ClimbSection(lobe, w, e, theta, extentGuess);
     double extent;
     double t = theta, g = extentGuess;
     if (TangentSection(lobe, w, e, t, g, extent)) {
@@ -128,7 +163,7 @@ void SkyOutline::SetCircle(double r) {
 
 void SkyOutline::SetLobe(const Lobe& lobe, double extentGuess, Vec3 w, Vec3 e1, Vec3 e2,
                          double psiLow, double psiHigh, double step) {
-    if (lobe.kind == Lobe::Kind::Sphere) {
+    if (lobe.kind == Lobe::Kind::Sphere && !(Dot(lobe.cut, lobe.cut) > 0)) {
         SetCircle(lobe.radius);
         return;
     }

@@ -88,6 +88,7 @@ bool ParsePreciseOption(const std::vector<std::string>& a, std::size_t& i, Preci
         i += 2;
         return true;
     };
+    if (ParsePhysicsOption(a, i, r.physics, error)) return true;
     std::string text;
     if (arg == "--bands") {
         if (!value(text)) return true;
@@ -176,7 +177,8 @@ std::string PreciseOptionsHelp() {
            "                            (photon radiance for a filter) instead of relative to\n"
            "                            each band's brightest point\n"
            "  --rings N                 mesh rings per star (default 20)\n"
-           "  --threads N               threads (default: one per core)\n";
+           "  --threads N               threads (default: one per core)\n" +
+           PhysicsOptionsHelp();
 }
 
 bool RequestedPoints(const PreciseRequest& r, std::vector<double>& points,
@@ -188,7 +190,9 @@ bool RequestedPoints(const PreciseRequest& r, std::vector<double>& points,
         error = "--times and --phase-list do not go together";
         return false;
     }
-    if (times != (r.periodGiven && r.epochGiven) || r.periodGiven != r.epochGiven) {
+    const bool periodAlone = r.periodAlone && r.periodGiven && !r.epochGiven;
+    if (!periodAlone &&
+        (times != (r.periodGiven && r.epochGiven) || r.periodGiven != r.epochGiven)) {
         error = "--times FILE, --period P and --epoch T0 go together";
         return false;
     }
@@ -269,10 +273,12 @@ flux::BinaryParameters EngineParameters(const MainForm& form) {
     return flux::FromWindowModel(form.model, switches);
 }
 
-std::unique_ptr<flux::LightCurveModel> EngineModel(const flux::BinaryParameters& parameters,
+std::unique_ptr<flux::LightCurveModel> EngineModel(const flux::BinaryParameters& system,
                                                    const PreciseRequest& r, std::string& error) {
+    flux::BinaryParameters parameters = system;
     std::vector<flux::BandSetup> bands;
     if (!RequestedBands(r, parameters.w1, parameters.w2, bands, error)) return nullptr;
+    if (!ApplyPhysics(r.physics, parameters, bands, error)) return nullptr;
     flux::EngineOptions options;
     options.rings = r.rings;
     options.threads = r.threads;

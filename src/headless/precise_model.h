@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "flux/binary_system.h"
+#include "headless/physics_options.h"
 #include "shell/main_form.h"
 
 namespace vp {
@@ -27,6 +28,8 @@ struct PreciseRequest {
     bool absolute = false;  // fluxes in band intensity times separation squared
     int rings = 20;
     int threads = 0;  // 0: one per core
+    PhysicsRequest physics;
+    bool periodAlone = false;  // the period may come without times (the orbit's size)
 };
 
 // Parses one of the engine's options at args[i] (advancing i); false when it is not one.
@@ -53,8 +56,8 @@ bool RequestedBands(const PreciseRequest& request, double w1, double w2,
 // after a recompute).
 flux::BinaryParameters EngineParameters(const MainForm& form);
 
-// The engine's model of a system with the request's bands, limb darkening and mesh; null with
-// a message when the engine cannot describe it.
+// The engine's model of a system with the request's bands, limb darkening, physics and mesh;
+// null with a message when the engine cannot describe it.
 std::unique_ptr<flux::LightCurveModel> EngineModel(const flux::BinaryParameters& parameters,
                                                    const PreciseRequest& request,
                                                    std::string& error);

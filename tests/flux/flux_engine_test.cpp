@@ -205,6 +205,24 @@ TEST(FluxEngine, RocheCurveAtTheDefaultResolutionMatchesAFineOne) {
     EXPECT_LT(e.rms, 1e-4);
 }
 
+TEST(FluxEngine, AContactEnvelopeHidesItsOwnNeck) {
+    // q = 1, both pole radii 0.38, i = 82, linear limb darkening 0.5: the light of the common
+    // envelope traced ray by ray through a 1200 x 1200 grid (tools/raytrace_contact.py),
+    // relative to quadrature. The near star's body hides the neck behind it near eclipse.
+    BinaryParameters p;
+    p.q = 1;
+    p.r1 = p.r2 = 0.38;
+    p.incl = 82;
+    p.t1 = p.t2 = 8200;
+    const std::vector<double> phases = {0.25, 0, 0.04, 0.07, 0.1, 0.13, 0.18};
+    const double traced[] = {0.9434116, 0.4769097, 0.5659337, 0.6665466,
+                             0.7524069, 0.8165835, 0.8956316};
+    LightCurveModel model(p, {BandSetup{MakeBand("V"), {}, {}}});
+    const std::vector<double> f = model.Fluxes(phases)[0];
+    for (std::size_t i = 1; i < phases.size(); ++i)
+        EXPECT_NEAR(f[i] / f[0], traced[i] / traced[0], 2.5e-4) << "phase " << phases[i];
+}
+
 TEST(FluxEngine, RefusesWhatDescribesNoSystem) {
     const Band v = MakeBand("V");
     auto refused = [&](BinaryParameters p, const std::string& words) {
