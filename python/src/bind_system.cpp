@@ -161,7 +161,11 @@ window's corrections apply (an inclination of 95 becomes 90). The switches tidal
 stefan, similar_areas and single_star take True or False. ld_law, ld1 and ld2 set
 the flux engine's limb darkening: ld_law="quadratic" or {"V": "quadratic"},
 ld1=(a, b) or {"V": (a, b), "TESS": a}; without them every band uses the
-window's linear law with w1 and w2.
+window's linear law with w1 and w2. The physics of real binaries, each off unless
+given, as the tool's options of the same names: gravity darkening gd1, gd2 (the
+exponent beta), reflection alb1, alb2 (albedos), spot=(star, latitude, longitude,
+radius, temperature factor) or a list of them, third light l3=0.1 or
+{"V": 0.1, "TESS": 0.05}, an eccentric orbit ecc with omega (degrees).
 
 Raises ValueError (or TypeError) for options the tool refuses, with its message.)")
             .c_str());

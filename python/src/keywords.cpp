@@ -27,6 +27,8 @@ constexpr const char* kBoxKeywords[] = {"q",
                                         "step"};
 constexpr const char* kSwitchKeywords[] = {"tidal", "stefan", "similar_areas", "single_star"};
 constexpr const char* kOtherKeywords[] = {"star", "load_star", "ld_law", "ld1", "ld2"};
+// The flux engine's physics of real binaries; spot and l3 take more than a number.
+constexpr const char* kPhysicsKeywords[] = {"gd1", "gd2", "alb1", "alb2", "ecc", "omega"};
 
 bool Among(const std::string& name, const auto& names) {
     return std::find(std::begin(names), std::end(names), name) != std::end(names);
@@ -101,6 +103,41 @@ std::vector<std::string> EngineValues(const std::string& name, const py::handle&
     return values;
 }
 
+// One spot "STAR,LAT,LON,RADIUS,TFACTOR" per entry: a text (spots separated by ';'), one
+// sequence of five numbers, or a sequence of such sequences or texts.
+std::vector<std::string> SpotTexts(const py::handle& value) {
+    std::vector<std::string> spots;
+    if (py::isinstance<py::str>(value)) {
+        const std::string text = value.cast<std::string>();
+        std::size_t from = 0;
+        for (std::size_t to; (to = text.find(';', from)) != std::string::npos; from = to + 1)
+            spots.push_back(text.substr(from, to - from));
+        spots.push_back(text.substr(from));
+        return spots;
+    }
+    if (!py::isinstance<py::sequence>(value))
+        throw py::type_error("spot takes (star, latitude, longitude, radius, factor), a list of "
+                             "them or a text, not " + TypeName(value));
+    const py::sequence items = value.cast<py::sequence>();
+    const bool one = items.size() > 0 && !py::isinstance<py::str>(items[0]) &&
+                     !py::isinstance<py::sequence>(items[0]);
+    if (one) return {Coefficients("spot", value)};
+    for (const py::handle item : items)
+        spots.push_back(py::isinstance<py::str>(item) ? item.cast<std::string>()
+                                                      : Coefficients("spot", item));
+    return spots;
+}
+
+// Third light: a share for every band, a {band: share} dictionary or the tool's text.
+std::string ThirdLightText(const py::handle& value) {
+    if (!py::isinstance<py::dict>(value)) return BoxText("l3", value);
+    std::string text;
+    for (const auto& [band, share] : value.cast<py::dict>())
+        text += (text.empty() ? "" : ",") + py::str(band).cast<std::string>() + "=" +
+                BoxText("l3", share);
+    return text;
+}
+
 std::string OptionName(std::string keyword) {
     std::replace(keyword.begin(), keyword.end(), '_', '-');
     return "--" + keyword;
@@ -122,6 +159,8 @@ std::vector<std::string> SystemKeywords() {
     std::vector<std::string> names(std::begin(kBoxKeywords), std::end(kBoxKeywords));
     names.insert(names.end(), std::begin(kSwitchKeywords), std::end(kSwitchKeywords));
     names.insert(names.end(), std::begin(kOtherKeywords), std::end(kOtherKeywords));
+    names.insert(names.end(), std::begin(kPhysicsKeywords), std::end(kPhysicsKeywords));
+    names.insert(names.end(), {"spot", "l3"});
     return names;
 }
 
@@ -143,6 +182,12 @@ SystemSettings SettingsFromKeywords(const py::dict& keywords, std::vector<std::s
             const py::object text = py::module_::import("os").attr("fspath")(value);
             (name == "star" ? settings.options.star : settings.options.loadStar) =
                 py::str(text).cast<std::string>();
+        } else if (Among(name, kPhysicsKeywords)) {
+            ParseOption({OptionName(name), BoxText(name, value)}, settings);
+        } else if (name == "spot") {
+            for (const std::string& text : SpotTexts(value)) ParseOption({"--spot", text}, settings);
+        } else if (name == "l3") {
+            ParseOption({"--l3", ThirdLightText(value)}, settings);
         } else if (name == "ld_law" || name == "ld1" || name == "ld2") {
             for (const std::string& text : EngineValues(name, value))
                 ParseOption({name == "ld_law" ? "--ld-law" : OptionName(name), text}, settings);

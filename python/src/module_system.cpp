@@ -3,9 +3,11 @@
 #include <charconv>
 #include <cmath>
 #include <memory>
+#include <set>
 
 #include "core/atomic_file.h"
 #include "core/number_text.h"
+#include "flux/passband.h"
 #include "headless/form_star_texts.h"
 #include "headless/headless_port.h"
 #include "headless/picture_mode.h"
@@ -39,6 +41,24 @@ void Apply(MainForm& form, CommonOptions options, int width, int height, bool fi
     // The load panel stays open when the star file could not be loaded.
     if (!ApplyOptions(form, options, error))
         throw ModuleError(form.frameSaveBMP.visible ? Kind::File : Kind::Value, error);
+}
+
+// A system keeps its third light of every band it was given, and a curve may compute only
+// some of them: the shares of the bands left out do not concern it. A name that is no band
+// stays, for the engine to refuse.
+PreciseRequest WithoutOtherBands(PreciseRequest request) {
+    std::set<std::string> computed;
+    std::string error;
+    for (const std::string& name : request.bands) {
+        flux::Band band;
+        if (flux::FindBand(name, band, error)) computed.insert(band.name);
+    }
+    std::erase_if(request.physics.l3, [&](const auto& share) {
+        flux::Band band;
+        return !share.first.empty() && flux::FindBand(share.first, band, error) &&
+               !computed.count(band.name);
+    });
+    return request;
 }
 
 }  // namespace
@@ -98,7 +118,7 @@ PreciseCurve ModuleSystem::LightCurve(const CurveRequest& request) const {
         phases.push_back(curve.times ? (x - *request.epoch) / *request.period : x);
     }
     std::string error;
-    const auto model = EngineModel(figures_.parameters, request.engine, error);
+    const auto model = EngineModel(figures_.parameters, WithoutOtherBands(request.engine), error);
     if (!model) throw ModuleError(Kind::Value, error);
     for (const auto& setup : model->Bands()) {
         curve.bands.push_back(setup.band.name);

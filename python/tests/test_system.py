@@ -28,6 +28,16 @@ def read_csv(path):
       "--ld2", "V=0.5,0.1"],
      {"bands": ["V", "B"], "period": 0.7, "epoch": 2450000.1, "scale": "mag"},
      ["--bands", "V,B", "--period", "0.7", "--epoch", "2450000.1", "--mag"]),
+    # The physics of real binaries: numbers, spots as tuples or as the tool's text.
+    ({"star": "AW UMa", "gd1": 0.32, "gd2": "0.32", "alb1": 0.5, "alb2": 0.5,
+      "spot": [(1, 30, 90, 20, 0.85), "2,-10,180,15,1.1"], "l3": {"V": 0.1, "TESS": 0.05}},
+     ["--star", "AW UMa", "--gd1", "0.32", "--gd2", "0.32", "--alb1", "0.5", "--alb2", "0.5",
+      "--spot", "1,30,90,20,0.85", "--spot", "2,-10,180,15,1.1", "--l3", "V=0.1,TESS=0.05"],
+     {"bands": ["V", "TESS"]}, ["--bands", "V,TESS", "--phases", "60"]),
+    ({"star": "CD Tau", "ecc": 0.2, "omega": 60, "spot": (2, 0, 0, 15, 0.9), "l3": 0.05},
+     ["--star", "CD Tau", "--ecc", "0.2", "--omega", "60", "--spot", "2,0,0,15,0.9",
+      "--l3", "0.05"],
+     {"bands": ["V", "I"]}, ["--bands", "V,I", "--phases", "60"]),
 ])
 def test_light_curve_equals_the_tool(cli, tmp_path, keywords, options, curve, curve_options):
     system = vandrel.System(**keywords)
