@@ -38,7 +38,7 @@ def main():
     for r in range(rounds):
         one, two = timed(1, rows), timed(2, rows)
         print(f"round {r + 1}: 1 worker {one:.1f} s, 2 workers {two:.1f} s, "
-              f"speed-up {one / two:.2f}")
+              f"speed-up {one / two:.2f} (load average {os.getloadavg()[0]:.2f})")
 
 
 if __name__ == "__main__":
