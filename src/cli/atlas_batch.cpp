@@ -15,12 +15,13 @@
 #include <mutex>
 #include <thread>
 
-#include "cli/atlas_names.h"
-#include "cli/cli_port.h"
 #include "cli/plot_png.h"
 #include "cli/precise_lightcurve.h"
-#include "cli/recording.h"
 #include "core/atomic_file.h"
+#include "headless/atlas_names.h"
+#include "headless/headless_port.h"
+#include "headless/recording.h"
+#include "headless/safe_file_name.h"
 
 namespace vp {
 namespace {
@@ -108,7 +109,7 @@ void RecordSystem(const BatchRequest& request, const std::string& name,
     fs::create_directories(appFolder, ec);
     CommonOptions options = request.options;
     options.star = name;
-    CliPort port(appFolder, nullptr);
+    HeadlessPort port(appFolder, nullptr);
     MainForm form(port);
     CurveRecording recording;
     std::string error;
@@ -212,34 +213,11 @@ std::string IndexText(const std::vector<std::string>& names,
 
 }  // namespace
 
-std::string SafeFileName(const std::string& name, std::vector<std::string>& used) {
-    std::string safe;
-    for (char c : name) {
-        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                          (c >= '0' && c <= '9') || c == '-' || (c == '.' && !safe.empty());
-        if (keep)
-            safe += c;
-        else if (!safe.empty() && safe.back() != '_')
-            safe += '_';
-    }
-    while (!safe.empty() && safe.back() == '_') safe.pop_back();
-    if (safe.empty()) safe = "system";
-    auto lower = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    std::string candidate = safe;
-    for (int n = 2; std::find(used.begin(), used.end(), lower(candidate)) != used.end(); ++n)
-        candidate = safe + "_" + std::to_string(n);
-    used.push_back(lower(candidate));
-    return candidate;
-}
-
 int RunAtlasBatch(const BatchRequest& request) {
     std::vector<std::string> atlas;
     {
         ScratchFolder scratch;
-        CliPort port(scratch.path, nullptr);
+        HeadlessPort port(scratch.path, nullptr);
         MainForm form(port);
         form.AddStars();
         atlas = form.StarNameList.items;

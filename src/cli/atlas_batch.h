@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/options.h"
-#include "cli/precise_model.h"
+#include "headless/options.h"
+#include "headless/precise_model.h"
 
 namespace vp {
 
@@ -24,9 +24,5 @@ struct BatchRequest {
 // Returns the exit code: 0 all recorded, 1 when a system failed or DIR cannot be written,
 // 2 when a name given with --only is not in the atlas.
 int RunAtlasBatch(const BatchRequest& request);
-
-// A file name for a system's name: letters, digits, '-' and '.' kept, every other run of
-// characters one '_', no leading dot; unique among the names already in used (ignoring case).
-std::string SafeFileName(const std::string& name, std::vector<std::string>& used);
 
 }  // namespace vp

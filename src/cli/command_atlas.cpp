@@ -1,16 +1,16 @@
 // vandrel-cli atlas, frames and save-star.
 #include <iostream>
 
-#include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/frame_cap.h"
 #include "cli/frame_files.h"
-#include "cli/option_values.h"
 #include "cli/turn_gif.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
-#include "photometry/star_file.h"
+#include "headless/form_star_texts.h"
+#include "headless/frame_cap.h"
+#include "headless/headless_port.h"
+#include "headless/option_values.h"
 
 namespace vp {
 
@@ -33,7 +33,7 @@ int RunAtlas(const std::vector<std::string>& args) {
     if (exit >= 0) return exit;
     if (header) std::cout << "name\tq\ti\tr1\tr2\tT1\tT2\n";
     ScratchFolder scratch;
-    CliPort port(scratch.path, nullptr);
+    HeadlessPort port(scratch.path, nullptr);
     MainForm form(port);
     form.AddStars();
     for (int i = 1; i <= form.StarCount; ++i) {
@@ -140,7 +140,7 @@ int RunSaveStar(const std::vector<std::string>& args) {
         return 2;
     }
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::string error;
     if (!ApplyOptions(form, options, error)) {
@@ -148,10 +148,7 @@ int RunSaveStar(const std::vector<std::string>& args) {
         return 1;
     }
     form.Refresh_Click();
-    StarTexts texts = {form.Qratio.text,     form.txtIota.text,  form.txtRadius1.text,
-                       form.txtRadius2.text, form.txtTemp1.text, form.txtTemp2.text,
-                       form.txtLimb1.text,   form.txtLimb2.text};
-    if (!WriteFileAtomically(out, StarFileText(texts), &error)) {
+    if (!WriteFileAtomically(out, StarFileText(FormStarTexts(form)), &error)) {
         std::cerr << "vandrel-cli save-star: cannot write " << out << ": " << error << "\n";
         return 1;
     }

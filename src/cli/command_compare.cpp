@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <iostream>
 
-#include "cli/cli_port.h"
+#include "headless/headless_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/comparison.h"
 #include "cli/fit_plot.h"
-#include "cli/option_values.h"
+#include "headless/option_values.h"
 #include "cli/plot_png.h"
-#include "cli/precise_model.h"
-#include "cli/recording.h"
+#include "headless/precise_model.h"
+#include "headless/recording.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
 #include "flux/passband.h"
@@ -137,7 +137,7 @@ int RunCompare(const std::vector<std::string>& args) {
     }
 
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     // The model over one turn (for the plot) and at every observation.
     std::vector<double> turnPhase, turnValue, atObservations;

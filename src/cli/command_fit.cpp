@@ -5,16 +5,16 @@
 #include <optional>
 #include <thread>
 
-#include "cli/cli_port.h"
+#include "headless/headless_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/fit_inputs.h"
 #include "cli/fit_outputs.h"
-#include "cli/option_values.h"
-#include "cli/physics_options.h"
+#include "headless/option_values.h"
+#include "headless/physics_options.h"
 #include "cli/plot_png.h"
-#include "cli/precise_model.h"
-#include "cli/recording.h"
+#include "headless/precise_model.h"
+#include "headless/recording.h"
 #include "core/number_text.h"
 #include "core/temporaries.h"
 #include "flux/window_system.h"
@@ -237,7 +237,7 @@ int RunFit(const std::vector<std::string>& args) {
 
     // The start: the window's system after the options, as the flux engine takes it.
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     if (!ApplyOptions(form, options, error)) return failure(error);
     form.chkPhotometry.checked = false;

@@ -4,14 +4,14 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/option_values.h"
-#include "cli/options.h"
-#include "cli/precise_model.h"
 #include "core/number_text.h"
 #include "flux/absolute_dimensions.h"
+#include "headless/headless_port.h"
+#include "headless/option_values.h"
+#include "headless/options.h"
+#include "headless/precise_model.h"
 
 namespace vp {
 namespace {
@@ -109,7 +109,7 @@ int RunInfo(const std::vector<std::string>& args) {
         return 2;
     }
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::string problem;
     if (!ApplyOptions(form, options, problem)) {

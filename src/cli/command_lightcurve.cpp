@@ -3,16 +3,16 @@
 #include <iostream>
 
 #include "cli/atlas_batch.h"
-#include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/frame_cap.h"
-#include "cli/option_values.h"
 #include "cli/plot_png.h"
 #include "cli/precise_lightcurve.h"
-#include "cli/recording.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
+#include "headless/frame_cap.h"
+#include "headless/headless_port.h"
+#include "headless/option_values.h"
+#include "headless/recording.h"
 
 namespace vp {
 
@@ -155,7 +155,7 @@ int RunLightCurve(const std::vector<std::string>& args) {
                                     plotX == "phase");
     }
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::string error;
     CurveRecording recording;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/options.h"
+#include "headless/options.h"
 
 namespace vp {
 

@@ -6,13 +6,13 @@
 #include <iostream>
 #include <random>
 
-#include "cli/cli_port.h"
+#include "headless/headless_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/comparison.h"
-#include "cli/option_values.h"
-#include "cli/precise_model.h"
-#include "cli/recording.h"
+#include "headless/option_values.h"
+#include "headless/precise_model.h"
+#include "headless/recording.h"
 #include "core/atomic_file.h"
 
 namespace vp {
@@ -166,7 +166,7 @@ int RunObserve(const std::vector<std::string>& args) {
     // The model at every observation: magnitudes below the brightest point, or the flux
     // relative to it.
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::vector<double> value;
     std::string error;

@@ -1,11 +1,12 @@
 // vandrel-cli render: one recompute, then the star picture saved as a bitmap or a PNG file.
 #include <iostream>
 
-#include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/option_values.h"
 #include "cli/plot_png.h"
+#include "headless/headless_port.h"
+#include "headless/option_values.h"
+#include "headless/picture_mode.h"
 
 namespace vp {
 
@@ -16,7 +17,7 @@ int RunRender(const std::vector<std::string>& args) {
     auto own = [&](const std::vector<std::string>& a, std::size_t& i, std::string& error) {
         if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
         if (a[i] == "--mode") {
-            if (TakeValue(a, i, mode, error) && mode != "paint" && mode != "dots" && mode != "grid")
+            if (TakeValue(a, i, mode, error) && !IsDrawMode(mode))
                 error = "--mode is paint, dots or grid, not '" + mode + "'";
             return true;
         }
@@ -48,21 +49,14 @@ int RunRender(const std::vector<std::string>& args) {
         return 2;
     }
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::string problem;
     if (!ApplyOptions(form, options, problem)) {
         std::cerr << "vandrel-cli render: " << problem << "\n";
         return 1;
     }
-    form.chkPaint.checked = mode == "paint";
-    form.chkDots.checked = mode == "dots";
-    form.chkGrid.checked = mode == "grid";
-    if (mode != "paint") form.chkPhotometry.checked = false;
-    if (granulation) {
-        form.chkGran.checked = true;
-        form.renderer.FillGranulation();
-    }
+    SetDrawMode(form, mode, granulation);
     form.Refresh_Click();
     std::string error;
     const bool saved = HasExtension(out, ".png") ? WritePicturePng(form.picture, out, error)

@@ -7,9 +7,9 @@
 #include <iostream>
 #include <sstream>
 
-#include "cli/cli_port.h"
 #include "cli/commands.h"
 #include "core/number_text.h"
+#include "headless/headless_port.h"
 #include "shell/main_form.h"
 
 namespace vp {
@@ -178,7 +178,7 @@ int RunReplay(const std::vector<std::string>& args) {
     }
     std::istream& in = args.size() == 1 ? static_cast<std::istream&>(file) : std::cin;
     std::error_code ec;
-    CliPort port(std::filesystem::current_path(ec).string(), nullptr);
+    HeadlessPort port(std::filesystem::current_path(ec).string(), nullptr);
     MainForm form(port);
     form.Form_Load();
     std::size_t reported = port.shown.size();

@@ -2,12 +2,12 @@
 #include <cmath>
 #include <iostream>
 
-#include "cli/cli_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/precise_model.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
+#include "headless/headless_port.h"
+#include "headless/precise_model.h"
 
 namespace vp {
 namespace {
@@ -71,7 +71,7 @@ int RunRadialVelocities(const std::vector<std::string>& args) {
         return 2;
     }
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     if (!ApplyOptions(form, options, error)) {
         std::cerr << "vandrel-cli rv: " << error << "\n";

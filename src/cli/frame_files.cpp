@@ -6,9 +6,9 @@
 #include <map>
 #include <set>
 
-#include "cli/cli_port.h"
-#include "cli/frame_cap.h"
 #include "core/number_text.h"
+#include "headless/frame_cap.h"
+#include "headless/headless_port.h"
 
 namespace vp {
 namespace {
@@ -26,7 +26,7 @@ int Fail(const std::string& message) {
 
 int RecordFrameFiles(const CommonOptions& options, const std::string& dir) {
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     std::string error;
     if (!ApplyOptions(form, options, error)) return Fail(error);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "cli/options.h"
+#include "headless/options.h"
 
 namespace vp {
 

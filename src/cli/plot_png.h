@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/precise_curve.h"
-#include "cli/recording.h"
+#include "headless/precise_curve.h"
+#include "headless/recording.h"
 #include "surface/surface.h"
 
 class QGuiApplication;

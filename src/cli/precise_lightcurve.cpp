@@ -2,10 +2,10 @@
 
 #include <iostream>
 
-#include "cli/cli_port.h"
 #include "cli/plot_png.h"
-#include "cli/recording.h"
 #include "core/atomic_file.h"
+#include "headless/headless_port.h"
+#include "headless/recording.h"
 
 namespace vp {
 
@@ -15,7 +15,7 @@ bool ComputePreciseCurve(const CommonOptions& options, const PreciseRequest& req
     std::vector<double> phases;
     if (!RequestedPoints(request, curve.x, phases, curve.times, error)) return false;
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     if (!ApplyOptions(form, options, error)) return false;
     const auto model = PreciseModel(form, request, error);

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "cli/options.h"
-#include "cli/precise_curve.h"
-#include "cli/precise_model.h"
+#include "headless/options.h"
+#include "headless/precise_curve.h"
+#include "headless/precise_model.h"
 
 namespace vp {
 

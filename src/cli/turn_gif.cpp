@@ -5,14 +5,14 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/cli_port.h"
 #include "cli/curve_panel.h"
-#include "cli/frame_cap.h"
 #include "cli/gif_writer.h"
 #include "cli/plot_png.h"
-#include "cli/recording.h"
 #include "core/constants.h"
 #include "core/number_text.h"
+#include "headless/frame_cap.h"
+#include "headless/headless_port.h"
+#include "headless/recording.h"
 #include "photometry/pixel_sum.h"
 
 namespace vp {
@@ -94,7 +94,7 @@ void StretchBrightness(const std::uint32_t* from, std::uint32_t* to, std::size_t
 bool WriteTurnGif(const CommonOptions& options, const TurnGifSettings& settings, int& frames,
                   std::string& error) {
     ScratchFolder scratch;
-    CliPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
+    HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     if (!ApplyOptions(form, options, error)) return false;
     form.chkPhotometry.checked = false;

@@ -10,6 +10,7 @@
 
 #include "model/model_port.h"
 #include "model/model_state.h"
+#include "model/system_lists.h"
 #include "photometry/light_curve_store.h"
 #include "render/renderer.h"
 #include "shell/control.h"
@@ -60,6 +61,8 @@ class MainForm : private ModelPort {
 
     // ---- State the behaviour names ---------------------------------------------------------
     ModelState model;
+    StarSizes starSizes;  // the figures of the two lists, before they are rounded for display
+    RocheLobe rocheLobe;
     Renderer renderer;
     LightCurveStore curve;
     Surface picture;      // the kept image of Picture1

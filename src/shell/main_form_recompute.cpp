@@ -29,13 +29,15 @@ void MainForm::Refresh_Click() {
     curve.Reset(PlotWidth);
 
     RochePot(model);
-    StarSizeList.items = StarSizeLines(model);
+    starSizes = SolveStarSizes(model);
+    StarSizeList.items = StarSizeLines(starSizes, model);
 
     const double t1 = model.Temp1, t2 = model.Temp2;
     txtMessage.visible =
         chkStefan.checked && (std::pow(t1 / t2, 4) > 2 || std::pow(t2 / t1, 4) > 2);
 
-    RocheList.items = RocheLobeLines(model, *this);
+    rocheLobe = SolveRocheLobe(model, *this);
+    RocheList.items = RocheLobeLines(rocheLobe, model);
 
     if (Star1Overfills(model)) {
         FrameStar1.caption = " Star 1 - Contact ";

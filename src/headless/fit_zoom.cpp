@@ -1,4 +1,4 @@
-#include "cli/fit_zoom.h"
+#include "headless/fit_zoom.h"
 
 #include <algorithm>
 #include <cmath>

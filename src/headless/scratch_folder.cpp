@@ -1,4 +1,4 @@
-#include "cli/scratch_folder.h"
+#include "headless/scratch_folder.h"
 
 #include <unistd.h>
 
@@ -29,10 +29,10 @@ std::vector<std::string> Candidates() {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder(const std::string& prefix) {
     std::string reasons;
     for (const std::string& folder : Candidates()) {
-        std::string pattern = folder + "/vandrel-cli-" + std::to_string(::getpid()) + "-XXXXXX";
+        std::string pattern = folder + "/" + prefix + "-" + std::to_string(::getpid()) + "-XXXXXX";
         if (MakeTemporaryFolder(pattern)) {
             path = pattern;
             return;

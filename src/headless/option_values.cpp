@@ -1,4 +1,4 @@
-#include "cli/option_values.h"
+#include "headless/option_values.h"
 
 #include <cctype>
 #include <charconv>

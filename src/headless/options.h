@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/scratch_folder.h"
+#include "headless/scratch_folder.h"
 #include "shell/main_form.h"
 
 namespace vp {

@@ -1,11 +1,11 @@
-#include "cli/cli_port.h"
+#include "headless/headless_port.h"
 
 #include <ostream>
 
 namespace vp {
 
-MessageAnswer CliPort::ShowMessage(const std::string& text, const std::string& title,
-                                   MessageButtons buttons, bool) {
+MessageAnswer HeadlessPort::ShowMessage(const std::string& text, const std::string& title,
+                                        MessageButtons buttons, bool) {
     shown.push_back({title, buttons, text});
     if (echo_) *echo_ << "[" << title << "] " << text << "\n";
     MessageAnswer answer =

@@ -1,14 +1,14 @@
-#include "cli/precise_model.h"
+#include "headless/precise_model.h"
 
 #include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <stdexcept>
 
-#include "cli/option_values.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
 #include "flux/window_system.h"
+#include "headless/option_values.h"
 
 namespace vp {
 namespace {
@@ -206,10 +206,16 @@ bool RequestedPoints(const PreciseRequest& r, std::vector<double>& points,
         phases = points;
         return true;
     }
-    for (long k = 0; k < r.phases; ++k)
-        points.push_back(r.phases == 1 ? 0.0 : -0.25 + static_cast<double>(k) / (r.phases - 1));
+    points = PhaseGrid(r.phases);
     phases = points;
     return true;
+}
+
+std::vector<double> PhaseGrid(long n) {
+    std::vector<double> phases;
+    for (long k = 0; k < n; ++k)
+        phases.push_back(n == 1 ? 0.0 : -0.25 + static_cast<double>(k) / (n - 1));
+    return phases;
 }
 
 bool RequestedBands(const PreciseRequest& r, double w1, double w2,
@@ -258,9 +264,7 @@ bool RequestedBands(const PreciseRequest& r, double w1, double w2,
     return true;
 }
 
-flux::BinaryParameters EngineParameters(MainForm& form) {
-    form.chkPhotometry.checked = false;  // the picture is not measured
-    form.Refresh_Click();
+flux::BinaryParameters EngineParameters(const MainForm& form) {
     flux::WindowSwitches switches;
     switches.tidal = form.chkSpherical.checked;
     switches.stefan = form.chkStefan.checked;
@@ -269,11 +273,11 @@ flux::BinaryParameters EngineParameters(MainForm& form) {
     return flux::FromWindowModel(form.model, switches);
 }
 
-std::unique_ptr<flux::LightCurveModel> PreciseModel(MainForm& form, const PreciseRequest& r,
-                                                    std::string& error) {
-    flux::BinaryParameters parameters = EngineParameters(form);
+std::unique_ptr<flux::LightCurveModel> EngineModel(const flux::BinaryParameters& system,
+                                                   const PreciseRequest& r, std::string& error) {
+    flux::BinaryParameters parameters = system;
     std::vector<flux::BandSetup> bands;
-    if (!RequestedBands(r, form.model.Limb1, form.model.Limb2, bands, error)) return nullptr;
+    if (!RequestedBands(r, parameters.w1, parameters.w2, bands, error)) return nullptr;
     if (!ApplyPhysics(r.physics, parameters, bands, error)) return nullptr;
     flux::EngineOptions options;
     options.rings = r.rings;
@@ -284,6 +288,13 @@ std::unique_ptr<flux::LightCurveModel> PreciseModel(MainForm& form, const Precis
         error = e.what();
         return nullptr;
     }
+}
+
+std::unique_ptr<flux::LightCurveModel> PreciseModel(MainForm& form, const PreciseRequest& r,
+                                                    std::string& error) {
+    form.chkPhotometry.checked = false;  // the picture is not measured
+    form.Refresh_Click();
+    return EngineModel(EngineParameters(form), r, error);
 }
 
 }  // namespace vp

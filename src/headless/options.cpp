@@ -1,12 +1,12 @@
-#include "cli/options.h"
+#include "headless/options.h"
 
 #include <algorithm>
 #include <charconv>
 
-#include "cli/atlas_names.h"
-#include "cli/fit_zoom.h"
-#include "cli/option_values.h"
 #include "core/number_text.h"
+#include "headless/atlas_names.h"
+#include "headless/fit_zoom.h"
+#include "headless/option_values.h"
 
 namespace vp {
 namespace {

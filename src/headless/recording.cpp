@@ -1,4 +1,4 @@
-#include "cli/recording.h"
+#include "headless/recording.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,10 +8,10 @@
 #include <functional>
 #include <set>
 
-#include "cli/atlas_names.h"
-#include "cli/frame_cap.h"
 #include "core/atomic_file.h"
 #include "core/number_text.h"
+#include "headless/atlas_names.h"
+#include "headless/frame_cap.h"
 #include "shell/atlas_data.h"
 
 namespace vp {

@@ -1,4 +1,4 @@
-#include "cli/atlas_names.h"
+#include "headless/atlas_names.h"
 
 #include <algorithm>
 #include <cctype>

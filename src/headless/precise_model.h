@@ -1,5 +1,6 @@
-// The flux engine as the tool's commands use it: the options that choose bands, limb
-// darkening, phases or times and the mesh, and the engine's model of the window's system.
+// The flux engine as the tool's commands and the Python module use it: the options that
+// choose bands, limb darkening, phases or times and the mesh, and the engine's model of the
+// window's system.
 #pragma once
 
 #include <map>
@@ -7,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/physics_options.h"
 #include "flux/binary_system.h"
+#include "headless/physics_options.h"
 #include "shell/main_form.h"
 
 namespace vp {
@@ -39,6 +40,9 @@ bool ParsePreciseOption(const std::vector<std::string>& args, std::size_t& i,
 // The help text of the engine's options.
 std::string PreciseOptionsHelp();
 
+// n phases evenly from -0.25 to 0.75 (0 alone when n is 1): the default of a light curve.
+std::vector<double> PhaseGrid(long n);
+
 // The phases (or times, with times true) the request asks for; false with a message.
 bool RequestedPoints(const PreciseRequest& request, std::vector<double>& points,
                      std::vector<double>& phases, bool& times, std::string& error);
@@ -48,9 +52,15 @@ bool RequestedPoints(const PreciseRequest& request, std::vector<double>& points,
 bool RequestedBands(const PreciseRequest& request, double w1, double w2,
                     std::vector<flux::BandSetup>& bands, std::string& error);
 
-// The system the window's boxes and switches describe, as the engine takes it, after a
-// recompute.
-flux::BinaryParameters EngineParameters(MainForm& form);
+// The system the window's model state and switches describe, as the engine takes it (read
+// after a recompute).
+flux::BinaryParameters EngineParameters(const MainForm& form);
+
+// The engine's model of a system with the request's bands, limb darkening, physics and mesh;
+// null with a message when the engine cannot describe it.
+std::unique_ptr<flux::LightCurveModel> EngineModel(const flux::BinaryParameters& parameters,
+                                                   const PreciseRequest& request,
+                                                   std::string& error);
 
 // The engine's model of the system the window's boxes and switches describe, after a
 // recompute; null with a message when the engine cannot describe it.

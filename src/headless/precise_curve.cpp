@@ -1,4 +1,4 @@
-#include "cli/precise_curve.h"
+#include "headless/precise_curve.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "cli/frame_cap.h"
+#include "headless/frame_cap.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "cli/cli_port.h"
 #include "core/number_text.h"
+#include "headless/headless_port.h"
 
 namespace vp {
 
@@ -30,7 +30,7 @@ bool StepWithinFrameCap(const MainForm& form, int turns, std::string& error) {
 bool OptionsWithinFrameCap(CommonOptions options, int turns, std::string& error) {
     options.fitZoom = false;
     ScratchFolder scratch;
-    CliPort port(scratch.path, nullptr);
+    HeadlessPort port(scratch.path, nullptr);
     MainForm form(port);
     if (!ApplyOptions(form, options, error)) return false;
     form.Refresh_Click();

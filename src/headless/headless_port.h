@@ -1,5 +1,6 @@
-// The platform of the headless tool: message boxes are answered as a user accepting them
-// would (OK, Yes), or from a queue of scripted answers; their texts go to stderr on request.
+// The platform of a window object without a window (the command-line tool, the Python
+// module): message boxes are answered as a user accepting them would (OK, Yes), or from a
+// queue of scripted answers; their texts go to a stream on request.
 #pragma once
 
 #include <deque>
@@ -17,9 +18,9 @@ struct ShownMessage {
     std::string text;
 };
 
-class CliPort : public FileSystemPort {
+class HeadlessPort : public FileSystemPort {
   public:
-    CliPort(std::string appFolder, std::ostream* echo)
+    HeadlessPort(std::string appFolder, std::ostream* echo)
         : FileSystemPort(std::move(appFolder)), echo_(echo) {}
 
     MessageAnswer ShowMessage(const std::string& text, const std::string& title,

@@ -1,9 +1,9 @@
-#include "cli/physics_options.h"
+#include "headless/physics_options.h"
 
 #include <algorithm>
 #include <sstream>
 
-#include "cli/option_values.h"
+#include "headless/option_values.h"
 
 namespace vp {
 namespace {

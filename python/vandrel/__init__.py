@@ -1,0 +1,17 @@
+"""Vandrel Pro from Python: eclipsing binary stars as the program models them.
+
+    import vandrel
+    system = vandrel.System.from_atlas("AW UMa")
+    phases = vandrel.phase_grid(721)
+    flux = system.light_curve(phases, bands=["V", "TESS"])   # shape (2, 721)
+
+System holds a binary (the window's parameters and the model computed from them);
+its light_curve comes from the flux engine, picture and recording from the
+window's own drawing. vandrel.batch runs light curves of a table of systems on a
+Dask cluster. Errors are raised with the messages of the command-line tool
+vandrel-cli: ValueError for values it refuses, OSError for files.
+"""
+
+from ._vandrel import System, __version__, atlas, bands, phase_grid
+
+__all__ = ["System", "atlas", "bands", "phase_grid", "__version__"]
