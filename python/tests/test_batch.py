@@ -50,9 +50,10 @@ def test_two_workers_write_the_files_of_single_runs(cli, tmp_path):
     try:
         index = batch.run(tmp_path / "table.csv", tmp_path / "out", client=client, bands=BANDS,
                           phases=50, progress=False)
-        # Without a folder, from a DataFrame whose missing cells are NaN: arrays, no files.
+        # Without a folder, from a DataFrame whose missing cells are NaN: arrays, no files;
+        # two rows per task, the failing row beside a good one.
         in_memory = batch.run(pandas.DataFrame(rows), client=client, bands=BANDS, phases=50,
-                              progress=False)
+                              progress=False, chunk=2)
     finally:
         client.close()
         cluster.close()

@@ -24,9 +24,11 @@ import argparse
 import contextlib
 import csv
 import hashlib
+import itertools
 import json
 import os
 import sys
+import uuid
 
 from . import _vandrel
 from ._vandrel import System, phase_grid
@@ -151,7 +153,7 @@ def _read_journal(path):
 
 
 def _failure_text(error):
-    """What the index says of a row that failed."""
+    """What the index says of a row that failed (its error, or the error's text)."""
     if type(error).__name__ == "KilledWorker":
         return "the workers computing it died (KilledWorker)"
     return str(error) or type(error).__name__
@@ -170,36 +172,61 @@ def _client(scheduler, workers):
     return client, [client, cluster]
 
 
-def _compute(client, jobs):
-    """Runs compute_row on the cluster for each (n, arguments) of jobs; yields (n, result,
-    None) or (n, None, the error) as they finish. Few tasks are in flight at a time, so that
-    a table of millions of rows never floods the scheduler; new ones go in as others
-    finish."""
+def compute_rows(chunk, bands, phases, rings, scale, as_text=True):
+    """Rows on a worker, one after the other (chunk: (n, settings) pairs): a list of (n,
+    compute_row's result, None) or (n, None, the text of the row's error)."""
+    done = []
+    for n, settings in chunk:
+        try:
+            done.append((n, compute_row(settings, bands, phases, rings, scale, as_text), None))
+        except Exception as error:  # the row fails, the chunk's others go on
+            done.append((n, None, _failure_text(error)))
+    return done
+
+
+def _chunk_size(client, rows):
+    """Rows per task: a few, so that the scheduler's and the transfers' cost per task is
+    shared, but enough tasks that every worker stays busy to the end."""
+    workers = max(1, sum(client.nthreads().values()))
+    return max(1, min(8, rows // (8 * workers)))
+
+
+def _compute(client, jobs, arguments, size):
+    """Runs compute_rows on the cluster for the (n, settings) of jobs, size rows per task;
+    yields (n, result, None) or (n, None, the error's text) as tasks finish. Few tasks are in
+    flight at a time, so that a table of millions of rows never floods the scheduler; new
+    ones go in as others finish. Task names are the run's own, so that runs sharing a
+    scheduler never take each other's results."""
     from distributed import as_completed
     jobs = iter(jobs)
-    job = next(jobs, None)
-    if job is None:
-        return
-    row_of = {}
+    run_id = uuid.uuid4().hex[:12]
+    chunk_of = {}
 
-    def submit(job):
-        n, arguments = job
-        future = client.submit(compute_row, *arguments, pure=False, key=f"vandrel-row-{n}")
-        row_of[future.key] = n
+    def submit():
+        chunk = list(itertools.islice(jobs, size))
+        if not chunk:
+            return None
+        future = client.submit(compute_rows, chunk, *arguments, pure=False,
+                               key=f"vandrel-rows-{run_id}-{chunk[0][0]}")
+        chunk_of[future.key] = chunk
         return future
 
     window = max(16, 4 * sum(client.nthreads().values()))
-    running = as_completed([submit(job)] + [submit(j) for _, j in zip(range(window - 1), jobs)])
+    first = [f for f in (submit() for _ in range(window)) if f is not None]
+    if not first:
+        return
+    running = as_completed(first)
     for future in running:
-        n = row_of.pop(future.key)
+        chunk = chunk_of.pop(future.key)
         try:
-            yield n, future.result(), None
-        except Exception as error:
-            yield n, None, error
+            yield from future.result()
+        except Exception as error:  # the task's workers died, or the cluster went away
+            for n, _ in chunk:
+                yield n, None, _failure_text(error)
         future.release()
-        following = next(jobs, None)
+        following = submit()
         if following is not None:
-            running.add(submit(following))
+            running.add(following)
 
 
 class _Journal:
@@ -232,7 +259,7 @@ class _Journal:
 
 def run(table, out=None, client=None, *, scheduler=None, workers=None,
         bands=("red", "green", "blue"), phases=721, rings=20, scale="relative",
-        progress=True):
+        progress=True, chunk=None):
     """Computes the light curve of every row of table, into files in the folder out or,
     without out, into numpy arrays.
 
@@ -246,6 +273,8 @@ def run(table, out=None, client=None, *, scheduler=None, workers=None,
         else a LocalCluster of workers processes (default one per core).
     bands, phases, rings, scale: as System.light_curve (phases: a count, as the
         tool's --phases; the phases are vandrel.phase_grid(phases)).
+    chunk: rows per task (default: up to 8, so that each worker gets 8 tasks or
+        more); a row that fails does not fail the others of its task.
     Returns the index rows, in the table's order (dictionaries: name, file,
     contact, status, error, and flux without out). A row that fails is reported
     and the others go on.
@@ -255,6 +284,8 @@ def run(table, out=None, client=None, *, scheduler=None, workers=None,
     bands = [bands] if isinstance(bands, str) else list(bands)
     rows = _rows_of(table)
     request = {"bands": bands, "phases": phases, "rings": rings, "scale": scale}
+    if chunk is not None and not (isinstance(chunk, int) and chunk >= 1):
+        raise ValueError(f"chunk is a whole number of rows from 1, not {chunk!r}")
     # The batch's own settings are checked once here, with the tool's messages.
     if scale not in ("relative", "absolute", "mag"):
         raise ValueError(f"scale is relative, absolute or mag, not '{scale}'")
@@ -292,8 +323,11 @@ def run(table, out=None, client=None, *, scheduler=None, workers=None,
     try:
         with journal, tqdm(total=len(rows), initial=len(rows) - len(pending), unit="system",
                            disable=not progress, file=sys.stderr) as bar:
-            jobs = ((n, (rows[n], bands, phases, rings, scale, not in_memory)) for n in pending)
-            for n, result, error in _compute(client, jobs):
+            jobs = ((n, rows[n]) for n in pending)
+            arguments = (bands, phases, rings, scale, not in_memory)
+            size = chunk or (_chunk_size(client, len(pending)) if pending else 1)
+            finished = _compute(client, jobs, arguments, size) if pending else ()
+            for n, result, error in finished:
                 if error is None and not in_memory:
                     try:
                         _vandrel._write_file(os.path.join(out, files[n]), result["csv"])
