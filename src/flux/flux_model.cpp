@@ -731,10 +731,11 @@ void FluxModel::Occlude(std::size_t back, const Lobe& occluder, double occluderB
     if (occluder.kind == Lobe::Kind::Sphere && !(Dot(occluder.cut, occluder.cut) > 0)) {
         outline.SetCircle(occluder.radius);
     } else {
-        // The edge of an open lobe's neck turns sharply on the sky: its outline is drawn finer.
-        const bool whole = !(Dot(occluder.cut, occluder.cut) > 0);
-        const double step = occluder.openAtLimit && whole ? 0.05 : 0.1;
-        outline.SetLobe(occluder, 0.8 * occluderBound, w, e1, e2, psiLow, psiHigh, step);
+        // Not finer where an open lobe's neck turns sharply on the sky: the edge's curvature,
+        // taken between samples, then grows so large near the turn that the partly hidden
+        // triangles there lose light by jumps (up to 3e-3 of a contact system's light near
+        // phase 0.1 at a step of 0.05).
+        outline.SetLobe(occluder, 0.8 * occluderBound, w, e1, e2, psiLow, psiHigh, 0.1);
     }
     if (!(outline.maxRadius() > 0)) return;
     const double rMin = outline.minRadius(), rMax = outline.maxRadius();
