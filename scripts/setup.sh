@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev
-          libgmock-dev libbenchmark-dev libgif-dev fonts-dejavu-core xvfb xauth
+          libgmock-dev libbenchmark-dev libgif-dev libcfitsio-dev libceres-dev libeigen3-dev
+          fonts-dejavu-core xvfb xauth
           python3-dev pybind11-dev python3-numpy python3-distributed python3-tqdm
           python3-pytest python3-pytest-benchmark python3-matplotlib python3-pandas)
 missing=()

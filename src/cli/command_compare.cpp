@@ -1,18 +1,22 @@
 // vandrel-cli compare: the model's light curve held against an observed one.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 
+#include "headless/headless_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/comparison.h"
-#include "cli/observed_file.h"
-#include "cli/plot_png.h"
-#include "core/atomic_file.h"
-#include "headless/headless_port.h"
+#include "cli/fit_plot.h"
 #include "headless/option_values.h"
+#include "cli/plot_png.h"
 #include "headless/precise_model.h"
 #include "headless/recording.h"
+#include "core/atomic_file.h"
+#include "core/number_text.h"
+#include "flux/passband.h"
+#include "fit/observed_text.h"
 
 namespace vp {
 namespace {
@@ -32,7 +36,8 @@ std::string Shown(double value, const char* format = "%.6g") {
 
 int RunCompare(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string observedPath, periodText, epochText, bandText = "green", plotPng, out;
+    std::string observedPath, periodText, epochText, bandText = "green", plotPng, out,
+        plotX = "phase";
     int magnitudes = -1;
     bool picture = false;
     PreciseRequest engine;
@@ -49,6 +54,7 @@ int RunCompare(const std::vector<std::string>& args) {
         if (a[i] == "--epoch") return TakeValue(a, i, epochText, error) || true;
         if (a[i] == "--band") return TakeValue(a, i, bandText, error) || true;
         if (a[i] == "--plot-png") return TakeValue(a, i, plotPng, error) || true;
+        if (a[i] == "--plot-x") return TakeValue(a, i, plotX, error) || true;
         if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
         if (a[i] == "--mag" || a[i] == "--flux") {
             magnitudes = a[i] == "--mag";
@@ -86,7 +92,9 @@ int RunCompare(const std::vector<std::string>& args) {
         "  --fit-zoom                with --picture: record at the largest zoom at which the\n"
         "                            whole orbit stays inside the picture\n"
         "  --plot-png FILE.png       model and observations, residuals below\n"
-        "  --out FILE.csv            per observation: line, phase, observed, model, residual\n"
+        "  --plot-x phase|time       the plot's x axis (default phase; time with --period)\n"
+        "  --out FILE.csv            per observation: line, (time,) phase, observed, model,\n"
+        "                            residual\n"
         "The model's recording draws at most 100000 frames in five turns: the animation step\n"
         "must be at least 0.018 degrees.\n",
         options, own);
@@ -96,7 +104,7 @@ int RunCompare(const std::vector<std::string>& args) {
         return 2;
     };
     if (observedPath.empty()) return usage("--observed FILE is required");
-    ObservedSettings settings;
+    fit::ObservedSettings settings;
     settings.magnitudes = magnitudes;
     if (!periodText.empty() || !epochText.empty()) {
         if (periodText.empty() || epochText.empty())
@@ -107,6 +115,10 @@ int RunCompare(const std::vector<std::string>& args) {
             return usage("--epoch needs a number, not '" + epochText + "'");
         settings.times = true;
     }
+    if (plotX != "phase" && plotX != "time")
+        return usage("--plot-x is phase or time, not '" + plotX + "'");
+    if (plotX == "time" && !settings.times)
+        return usage("--plot-x time needs observations at times (--period P --epoch T0)");
     int band = -1;
     for (int b = 0; b < 3; ++b)
         if (bandText == kBands[b]) band = b;
@@ -118,8 +130,8 @@ int RunCompare(const std::vector<std::string>& args) {
         std::cerr << "vandrel-cli compare: cannot read " << observedPath << ": " << error << "\n";
         return 1;
     }
-    ObservedCurve observed;
-    if (!ReadObserved(text, settings, observed, error)) {
+    fit::ObservedCurve observed;
+    if (!fit::ReadObserved(text, settings, observed, error)) {
         std::cerr << "vandrel-cli compare: " << observedPath << ": " << error << "\n";
         return 1;
     }
@@ -205,10 +217,14 @@ int RunCompare(const std::vector<std::string>& args) {
     std::cout << "residual RMS: " << Shown(fit.rms, "%.6g") << unit << "\n";
 
     if (!out.empty()) {
-        std::string table = "line, phase, observed, model, residual\n";
+        // Times stay beside the phases they were turned into.
+        std::string table = settings.times ? "line, time, phase, observed, model, residual\n"
+                                           : "line, phase, observed, model, residual\n";
         for (std::size_t i = 0; i < observed.phase.size(); ++i)
-            table += std::to_string(observed.line[i]) + ", " + Shown(observed.phase[i], "%.6f") +
-                     ", " + Shown(observed.value[i], "%.10g") + ", " +
+            table += std::to_string(observed.line[i]) + ", " +
+                     (settings.times ? FormatNumber(observed.x[i]) + ", " : "") +
+                     Shown(observed.phase[i], "%.6f") + ", " + Shown(observed.value[i], "%.10g") +
+                     ", " +
                      Shown(fit.fitted[i], "%.10g") + ", " + Shown(fit.residual[i], "%.6g") + "\n";
         if (!WriteFileAtomically(out, table, &error)) {
             std::cerr << "vandrel-cli compare: cannot write " << out << ": " << error << "\n";
@@ -216,15 +232,6 @@ int RunCompare(const std::vector<std::string>& args) {
         }
     }
     if (!plotPng.empty()) {
-        OverlayData data;
-        data.magnitudes = observed.magnitudes;
-        data.band = band < 0 ? 1 : band;
-        data.modelPhase = turnPhase;
-        for (double v : turnValue)
-            data.modelValue.push_back(observed.magnitudes ? v + fit.scale : fit.scale * v);
-        data.phase = observed.phase;
-        data.observed = observed.value;
-        data.residual = fit.residual;
         const std::string fitted = observed.magnitudes
                                        ? "zero-point " + Shown(fit.scale, "%+.4f") + " mag"
                                        : "flux factor " + Shown(fit.scale, "%.5g");
@@ -232,8 +239,47 @@ int RunCompare(const std::vector<std::string>& args) {
             SystemTitle(form, SystemName(options)),
             "the " + bandName + " model against " + std::to_string(observed.phase.size()) +
                 " observations: " + fitted + ", residual RMS " + Shown(fit.rms, "%.4g") + unit};
+        auto scaled = [&](double v) { return observed.magnitudes ? v + fit.scale : fit.scale * v; };
         GuiSession gui;
-        if (!WriteOverlayPlot(plotPng, data, titles, error)) {
+        bool drawn;
+        if (plotX == "time") {
+            // The observations where they were taken, the model across their span.
+            FitPlotData data;
+            data.times = true;
+            data.xLabel = "time";
+            FitPanel panel;
+            panel.label = bandName;
+            panel.magnitudes = observed.magnitudes;
+            flux::Band found;
+            std::string ignored;
+            panel.wavelength = flux::FindBand(bandName, found, ignored) ? found.MeanWavelength()
+                                                                        : 550e-9;
+            panel.x = observed.x;
+            panel.observed = observed.value;
+            panel.residual = fit.residual;
+            const double first = *std::min_element(observed.x.begin(), observed.x.end());
+            const double last = *std::max_element(observed.x.begin(), observed.x.end());
+            for (int k = 0; k < 12000; ++k) {
+                const double t = first + (last - first) * k / 11999;
+                double phase = (t - settings.epoch) / settings.period;
+                phase -= std::floor(phase);
+                panel.modelX.push_back(t);
+                panel.modelY.push_back(scaled(ModelAt(turnPhase, turnValue, phase)));
+            }
+            data.panels.push_back(std::move(panel));
+            drawn = WriteFitPlot(plotPng, data, titles, error);
+        } else {
+            OverlayData data;
+            data.magnitudes = observed.magnitudes;
+            data.band = band < 0 ? 1 : band;
+            data.modelPhase = turnPhase;
+            for (double v : turnValue) data.modelValue.push_back(scaled(v));
+            data.phase = observed.phase;
+            data.observed = observed.value;
+            data.residual = fit.residual;
+            drawn = WriteOverlayPlot(plotPng, data, titles, error);
+        }
+        if (!drawn) {
             std::cerr << "vandrel-cli compare: cannot write " << plotPng << ": " << error << "\n";
             return 1;
         }

@@ -18,7 +18,7 @@ namespace vp {
 
 int RunLightCurve(const std::vector<std::string>& args) {
     CommonOptions options;
-    std::string out, plot, plotPng, limitText, jobsText;
+    std::string out, plot, plotPng, limitText, jobsText, plotX;
     BatchRequest batch;
     int magnitudes = -1;
     bool precise = false, engineOption = false;
@@ -36,6 +36,7 @@ int RunLightCurve(const std::vector<std::string>& args) {
         if (a[i] == "--out") return TakeValue(a, i, out, error) || true;
         if (a[i] == "--plot") return TakeValue(a, i, plot, error) || true;
         if (a[i] == "--plot-png") return TakeValue(a, i, plotPng, error) || true;
+        if (a[i] == "--plot-x") return TakeValue(a, i, plotX, error) || true;
         if (a[i] == "--all-atlas") return TakeValue(a, i, batch.dir, error) || true;
         if (a[i] == "--limit") return TakeValue(a, i, limitText, error) || true;
         if (a[i] == "--jobs") return TakeValue(a, i, jobsText, error) || true;
@@ -84,12 +85,15 @@ int RunLightCurve(const std::vector<std::string>& args) {
         "  --precise                 the light of the stars' surfaces computed without a\n"
         "                            picture, in real passbands: writes the CSV 'phase,BAND,...'\n"
         "                            (or 'time,...'), flux relative to each band's brightest\n"
-        "                            point (default) or --mag, magnitudes below it\n" +
+        "                            point (default) or --mag, magnitudes below it\n"
+        "  --plot-x phase|time       with --times: the plot over time (default) or folded\n"
+        "                            over phase\n" +
             PreciseOptionsHelp(),
         options, own);
     if (exit >= 0) return exit;
-    if (engineOption && !precise) {
-        std::cerr << "vandrel-cli lightcurve: the flux engine's options go with --precise\n";
+    if ((engineOption || !plotX.empty()) && !precise) {
+        std::cerr << "vandrel-cli lightcurve: the flux engine's options (and --plot-x) go with "
+                     "--precise\n";
         return 2;
     }
     if (!limitText.empty() && !ParseWholeNumber(limitText, 0, 1000000, batch.limit)) {
@@ -138,7 +142,17 @@ int RunLightCurve(const std::vector<std::string>& args) {
                          "flux engine draws none\n";
             return 2;
         }
-        return RunPreciseLightCurve(options, request, magnitudes == 1, out, plotPng);
+        if (!plotX.empty() && plotX != "phase" && plotX != "time") {
+            std::cerr << "vandrel-cli lightcurve: --plot-x is phase or time, not '" << plotX
+                      << "'\n";
+            return 2;
+        }
+        if (plotX == "time" && request.times.empty()) {
+            std::cerr << "vandrel-cli lightcurve: --plot-x time goes with --times FILE\n";
+            return 2;
+        }
+        return RunPreciseLightCurve(options, request, magnitudes == 1, out, plotPng,
+                                    plotX == "phase");
     }
     ScratchFolder scratch;
     HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);

@@ -16,6 +16,7 @@ int RunSaveStar(const std::vector<std::string>& args);
 int RunReplay(const std::vector<std::string>& args);
 int RunCompare(const std::vector<std::string>& args);
 int RunObserve(const std::vector<std::string>& args);
+int RunFit(const std::vector<std::string>& args);
 int RunRadialVelocities(const std::vector<std::string>& args);
 
 }  // namespace vp

@@ -22,6 +22,7 @@ constexpr Command kCommands[] = {
      "record the three-colour light curve (one system or the atlas)"},
     {"compare", vp::RunCompare, "fit the model light curve to an observed one"},
     {"observe", vp::RunObserve, "write made-up observations of the model, with noise"},
+    {"fit", vp::RunFit, "fit the system to observed light curves, with uncertainties"},
     {"rv", vp::RunRadialVelocities, "radial velocities of both stars from the flux engine"},
     {"atlas", vp::RunAtlas, "print the 324 atlas systems"},
     {"frames", vp::RunFrames, "record one turn of the orbit as bitmap frames or an animated GIF"},

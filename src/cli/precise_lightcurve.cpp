@@ -39,7 +39,8 @@ bool ComputePreciseCurve(const CommonOptions& options, const PreciseRequest& req
 }
 
 int RunPreciseLightCurve(const CommonOptions& options, const PreciseRequest& request,
-                         bool magnitudes, const std::string& out, const std::string& plotPng) {
+                         bool magnitudes, const std::string& out, const std::string& plotPng,
+                         bool plotPhase) {
     PreciseCurve curve;
     std::string title, subtitle, error;
     if (!ComputePreciseCurve(options, request, magnitudes, curve, title, subtitle, error)) {
@@ -52,7 +53,12 @@ int RunPreciseLightCurve(const CommonOptions& options, const PreciseRequest& req
     }
     if (!plotPng.empty()) {
         GuiSession gui;
-        if (!WriteBandsPlot(plotPng, curve, PlotText{title, subtitle}, error)) {
+        PreciseCurve shown = curve;
+        if (plotPhase && curve.times) {
+            shown.times = false;
+            for (double& x : shown.x) x = (x - request.epoch) / request.period;
+        }
+        if (!WriteBandsPlot(plotPng, shown, PlotText{title, subtitle}, error)) {
             std::cerr << "vandrel-cli lightcurve: cannot write " << plotPng << ": " << error
                       << "\n";
             return 1;

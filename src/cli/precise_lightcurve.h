@@ -14,8 +14,10 @@ bool ComputePreciseCurve(const CommonOptions& options, const PreciseRequest& req
                          bool magnitudes, PreciseCurve& curve, std::string& title,
                          std::string& subtitle, std::string& error);
 
-// Writes the CSV to out and the plot to plotPng (either may be empty); the exit code.
+// Writes the CSV to out and the plot to plotPng (either may be empty), the plot over phase
+// even for times when plotPhase; the exit code.
 int RunPreciseLightCurve(const CommonOptions& options, const PreciseRequest& request,
-                         bool magnitudes, const std::string& out, const std::string& plotPng);
+                         bool magnitudes, const std::string& out, const std::string& plotPng,
+                         bool plotPhase = false);
 
 }  // namespace vp

@@ -17,6 +17,7 @@ namespace {
 struct Registry {
     std::mutex mutex;
     std::vector<std::string> paths;
+    std::atomic<bool>* interrupt = nullptr;  // the live InterruptRequest's flag
 };
 
 // Never destroyed: the signal thread may still need it while the process runs its exit.
@@ -78,11 +79,27 @@ void RemoveTemporariesOnTerminationSignals() {
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, s);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::thread([signals] {
-        int signal = 0;
-        while (sigwait(&signals, &signal) != 0) {
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&signals, &signal) != 0) continue;
+            if (signal == SIGINT) {
+                Registry& registry = TheRegistry();
+                std::lock_guard<std::mutex> lock(registry.mutex);
+                if (registry.interrupt && !registry.interrupt->exchange(true)) continue;
+            }
+            RemoveAndEnd(signal);
         }
-        RemoveAndEnd(signal);
     }).detach();
+}
+
+InterruptRequest::InterruptRequest() {
+    std::lock_guard<std::mutex> lock(TheRegistry().mutex);
+    TheRegistry().interrupt = &flag_;
+}
+
+InterruptRequest::~InterruptRequest() {
+    std::lock_guard<std::mutex> lock(TheRegistry().mutex);
+    if (TheRegistry().interrupt == &flag_) TheRegistry().interrupt = nullptr;
 }
 
 }  // namespace vp

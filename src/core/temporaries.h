@@ -4,6 +4,7 @@
 // global state outside the window object, kept behind a single mutex.
 #pragma once
 
+#include <atomic>
 #include <string>
 
 namespace vp {
@@ -22,5 +23,21 @@ void ForgetTemporary(const std::string& path);
 // starts: the signals are blocked in every thread and taken by a thread of their own, so the
 // removal runs as ordinary code rather than inside a signal handler.
 void RemoveTemporariesOnTerminationSignals();
+
+// While one of these lives, the first SIGINT (Ctrl-C) only sets its flag and the process goes
+// on, so that a long computation can stop at its next step and write what it has; a second
+// SIGINT, or SIGTERM or SIGHUP, ends the process as above. One at a time.
+class InterruptRequest {
+  public:
+    InterruptRequest();
+    ~InterruptRequest();
+    InterruptRequest(const InterruptRequest&) = delete;
+    InterruptRequest& operator=(const InterruptRequest&) = delete;
+
+    const std::atomic<bool>& Flag() const { return flag_; }
+
+  private:
+    std::atomic<bool> flag_{false};
+};
 
 }  // namespace vp

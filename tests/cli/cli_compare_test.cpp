@@ -18,6 +18,7 @@
 namespace {
 
 using vp::testing::CliRun;
+using vp::testing::ReadmeCommand;
 using vp::testing::RunCli;
 using vp::testing::Scratch;
 namespace fs = std::filesystem;
@@ -80,7 +81,12 @@ TEST(CliCompare, RecoversAFluxFactorFromTenThousandTimedObservations) {
 
     std::string residuals;
     ASSERT_TRUE(vp::ReadWholeFile((dir / "res.csv").string(), residuals));
-    EXPECT_EQ(residuals.substr(0, residuals.find('\n')), "line, phase, observed, model, residual");
+    // The times stay in the table beside their phases.
+    EXPECT_EQ(residuals.substr(0, residuals.find('\n')),
+              "line, time, phase, observed, model, residual");
+    const std::string firstRow = residuals.substr(residuals.find('\n') + 1);
+    EXPECT_NEAR(std::stod(firstRow.substr(firstRow.find(", ") + 2)),
+                std::stod(observed.substr(observed.find('\n') + 1)), 1e-6);
     EXPECT_EQ(std::count(residuals.begin(), residuals.end(), '\n'), 10001);
     EXPECT_EQ(QImage(QString::fromStdString((dir / "cmp.png").string())).size(), QSize(1200, 720));
 }
@@ -118,21 +124,6 @@ TEST(CliCompare, RecoversAZeroPointFromPhasedMagnitudesBetweenTheModelsSamples) 
         RunCli("compare --picture --observed " + (dir / "obs.txt").string() + " --band blue" + kModel);
     ASSERT_EQ(blue.exit, 0) << blue.err;
     EXPECT_GT(After(blue.out, "residual RMS: "), 1e-4) << blue.out;
-}
-
-// The README's command from "build/vandrel-cli NAME" to its end, continuation lines joined.
-std::string ReadmeCommand(const std::string& readme, const std::string& name) {
-    std::size_t at = readme.find("build/vandrel-cli " + name + " ");
-    if (at == std::string::npos) return "";
-    std::string command;
-    for (at += std::string("build/vandrel-cli ").size(); at < readme.size() && readme[at] != '\n';
-         ++at) {
-        if (readme.compare(at, 2, "\\\n") == 0)
-            at = readme.find_first_not_of(' ', at + 2) - 1;
-        else
-            command += readme[at];
-    }
-    return command;
 }
 
 TEST(CliCompare, TheReadmeExampleRunsOnItsShippedFileAndPrintsWhatTheReadmeShows) {

@@ -52,4 +52,21 @@ inline std::filesystem::path Scratch(const std::string& name) {
     return folder;
 }
 
+// The README's command from "build/vandrel-cli NAME" to its end, continuation lines joined: the
+// first one at or after the offset from.
+inline std::string ReadmeCommand(const std::string& readme, const std::string& name,
+                                 std::size_t from = 0) {
+    std::size_t at = readme.find("build/vandrel-cli " + name + " ", from);
+    if (at == std::string::npos) return "";
+    std::string command;
+    for (at += std::string("build/vandrel-cli ").size(); at < readme.size() && readme[at] != '\n';
+         ++at) {
+        if (readme.compare(at, 2, "\\\n") == 0)
+            at = readme.find_first_not_of(' ', at + 2) - 1;
+        else
+            command += readme[at];
+    }
+    return command;
+}
+
 }  // namespace vp::testing

@@ -1,4 +1,4 @@
-#include "cli/observed_file.h"
+#include "fit/observed_text.h"
 
 #include <cctype>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-namespace vp {
+namespace vp::fit {
 namespace {
 
 bool IsBlank(char c) {
@@ -85,6 +85,7 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
     curve = ObservedCurve();
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     int headerMagnitudes = -1;
+    int errorColumn = -1;  // -1 undecided, 0 none, 1 the third column
     bool firstContent = true;
     long number = 0;
     for (std::size_t at = 0; at < text.size();) {
@@ -123,9 +124,12 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
                 headerMagnitudes = 1;
             else if (Names(y, {"flux", "intens", "norm", "rel"}))
                 headerMagnitudes = 0;
+            errorColumn = settings.readErrors && fields.size() > 2 &&
+                          Names(Lower(fields[2]), {"err", "sig", "unc", "\xCF\x83"});
             continue;
         }
         firstContent = false;
+        if (errorColumn < 0) errorColumn = settings.readErrors && fields.size() > 2;
         if (fields.size() < 2) {
             error = where + "one column only; expected " + (settings.times ? "a time" : "a phase") +
                     " and then a magnitude or flux";
@@ -149,6 +153,19 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
                     Shown(kMostFlux) + (second <= 0 ? " (for magnitudes give --mag)" : "");
             return false;
         }
+        double sigma = 0;
+        if (errorColumn == 1) {
+            if (fields.size() < 3) {
+                error = where + "no error in column 3, which the lines before have";
+                return false;
+            }
+            if (!Number(fields[2], sigma) || !(sigma > 0) ||
+                sigma > (magnitudes ? kMostMagnitude : kMostFlux)) {
+                error = where + "the error " + Quoted(fields[2]) +
+                        " in column 3 is not a number above 0";
+                return false;
+            }
+        }
         double phase = first;
         if (settings.times) {
             const double cycles = (first - settings.epoch) / settings.period;
@@ -165,8 +182,10 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
         }
         phase -= std::floor(phase);
         if (phase >= 1) phase = 0;
+        curve.x.push_back(first);
         curve.phase.push_back(phase);
         curve.value.push_back(second);
+        if (errorColumn == 1) curve.error.push_back(sigma);
         curve.line.push_back(number);
     }
     if (curve.phase.empty()) {
@@ -174,8 +193,9 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
                 std::string(settings.times ? "time" : "phase") + " and a magnitude or flux)";
         return false;
     }
+    curve.times = settings.times;
     curve.magnitudes = settings.magnitudes >= 0 ? settings.magnitudes == 1 : headerMagnitudes != 0;
     return true;
 }
 
-}  // namespace vp
+}  // namespace vp::fit
