@@ -108,8 +108,8 @@ void AddShifted3(Moments3& to, const Moments3& m, Point2 centre) {
     to[9] += m[9] + 3 * y * m[5] + 3 * y * y * m[2] + y * y * y * m[0];
 }
 
-// The pieces of the polygon's edges inside and outside the circle of radius r about the
-// origin, each handed to `inside(p, q)` (a straight piece) or `outside(p, q)` (the arc).
+// The pieces of the polygon's edges inside and outside the circle of radius r about
+// `centre`, taken about that centre, each handed to `inside(p, q)` (a straight piece) or `outside(p, q)` (the arc).
 template <typename Inside, typename Outside>
 void ClipEdgesToCircle(const SkyPolygon& poly, Point2 centre, double r, Inside inside,
                        Outside outside) {
@@ -190,39 +190,9 @@ Moments2 PolygonMoments(const SkyPolygon& poly) {
 
 Moments2 PolygonInDisc(const SkyPolygon& poly, Point2 centre, double r) {
     Moments2 part{};
-    const std::size_t n = poly.size();
-    const double r2 = r * r;
-    for (std::size_t i = 0; i < n; ++i) {
-        const Point2 a{poly[i].x - centre.x, poly[i].y - centre.y};
-        const Point2 b{poly[(i + 1) % n].x - centre.x, poly[(i + 1) % n].y - centre.y};
-        // Where the edge a + t (b - a) crosses the circle.
-        const double dx = b.x - a.x, dy = b.y - a.y;
-        const double A = dx * dx + dy * dy;
-        const double B = a.x * dx + a.y * dy;
-        const double C = a.x * a.x + a.y * a.y - r2;
-        double cuts[4] = {0, 0, 0, 1};
-        int count = 1;
-        const double disc = B * B - A * C;
-        if (A > 0 && disc > 0) {
-            const double root = std::sqrt(disc);
-            const double t1 = (-B - root) / A, t2 = (-B + root) / A;
-            if (t1 > 0 && t1 < 1) cuts[count++] = t1;
-            if (t2 > 0 && t2 < 1) cuts[count++] = t2;
-        }
-        cuts[count++] = 1;
-        for (int k = 0; k + 1 < count; ++k) {
-            const double ta = cuts[k], tb = cuts[k + 1];
-            const Point2 p{a.x + ta * dx, a.y + ta * dy}, q{a.x + tb * dx, a.y + tb * dy};
-            const double tm = 0.5 * (ta + tb);
-            const double mx = a.x + tm * dx, my = a.y + tm * dy;
-            if (mx * mx + my * my <= r2) {
-                AddShifted(part, FanTriangle(p, q), centre);
-            } else {
-                if (p.x * q.y - p.y * q.x == 0 && p.x * q.x + p.y * q.y >= 0) continue;
-                AddShifted(part, Sector(r, p, q), centre);
-            }
-        }
-    }
+    ClipEdgesToCircle(
+        poly, centre, r, [&](Point2 p, Point2 q) { AddShifted(part, FanTriangle(p, q), centre); },
+        [&](Point2 p, Point2 q) { AddShifted(part, Sector(r, p, q), centre); });
     return part;
 }
 

@@ -293,17 +293,30 @@ void FluxModel::Face(std::size_t l, Vec3 w, Workspace& work) const {
 
 void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::span<double> out,
                           Workspace& work, const Lever* lever, std::span<double> leverOut) const {
+    AddVisibleLight(l, w, P, work, nullptr, out);
+    if (lever != nullptr) AddVisibleLight(l, w, P, work, lever, leverOut);
+}
+
+void FluxModel::AddVisibleLight(std::size_t l, Vec3 w, const DirectionPowers& P, Workspace& work,
+                                const Lever* lever, std::span<double> out) const {
     const LobeMesh& m = lobes_[l];
-    const std::vector<double>& mu = work.mu[l];
     const std::vector<double>& weight = work.weight[l];
-    const std::vector<std::uint8_t>& state = work.state[l];
     const std::size_t nb = bands_.size();
     const std::size_t nt = m.triangles.size();
-    // The fully visible triangles, summed over the mesh in one pass per moment component.
+    const Vec3 centre = m.lobe.centre;
+    // The fully visible triangles, summed over the mesh in one pass per moment component; a
+    // lever's moments are those weighted by the offsets along x, then along y.
     const int components = polyDegree_ > 1 ? LobeMesh::kMomentComponents : 9;
     auto facingSums = [&](const std::vector<double>& moments) {
         std::array<double, LobeMesh::kMomentComponents> s{};
         SumWeightedMoments(nt, weight.data(), moments.data(), components, s.data());
+        if (lever != nullptr) {
+            std::array<double, LobeMesh::kMomentComponents> sy{};
+            SumWeightedMoments(nt, weight.data(),
+                               moments.data() + LobeMesh::kMomentComponents * nt, components,
+                               sy.data());
+            for (int i = 0; i < components; ++i) s[i] = lever->gx * s[i] + lever->gy * sy[i];
+        }
         double g1 = 0, g2 = 0, g3 = 0;
         for (int i = 0; i < 3; ++i) g1 += s[i] * P.p1[i];
         for (int i = 0; i < 6; ++i) g2 += s[3 + i] * P.p2[i];
@@ -311,6 +324,8 @@ void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::
             for (int i = 0; i < 10; ++i) g3 += s[9 + i] * P.p3[i];
         return std::array<double, 3>{g1, g2, g3};
     };
+    std::function<double(Vec3)> arm;
+    if (lever != nullptr) arm = *lever;
     std::array<double, 3> geometric{};
     bool geometricReady = false;
     for (std::size_t b = 0; b < nb; ++b) {
@@ -319,11 +334,12 @@ void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::
         if (law.IsPolynomial()) {
             const auto c = law.Coefficients();
             if (br.uniform) {
-                if (!geometricReady) geometric = facingSums(m.moment), geometricReady = true;
+                if (!geometricReady)
+                    geometric = facingSums(lever ? m.lever : m.moment), geometricReady = true;
                 out[b] +=
                     br.value * (c[0] * geometric[0] + c[1] * geometric[1] + c[2] * geometric[2]);
             } else {
-                const auto g = facingSums(weighted_[b][l]);
+                const auto g = facingSums(lever ? weightedLever_[b][l] : weighted_[b][l]);
                 out[b] += c[0] * g[0] + c[1] * g[1] + c[2] * g[2];
             }
             continue;
@@ -334,14 +350,16 @@ void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::
         for (std::size_t t = 0; t < nt; ++t) {
             if (weight[t] == 0) continue;
             if (br.HasFine(t)) {
-                s += FineLight(br, t, w, law);
+                s += lever ? FineLight(br, t, w, law, &arm, centre) : FineLight(br, t, w, law);
                 continue;
             }
             for (int k = 0; k < kQuadPoints; ++k) {
                 const std::size_t q = t * kQuadPoints + k;
                 const double cq = Dot(m.quadNormal[q], w);
-                if (cq > 0)
-                    s += m.quadWeight[q] * (br.uniform ? br.value : br.quad[q]) * law(cq) * cq;
+                if (cq <= 0) continue;
+                const double light =
+                    m.quadWeight[q] * (br.uniform ? br.value : br.quad[q]) * law(cq) * cq;
+                s += lever ? light * (*lever)(m.quadPosition[q] - centre) : light;
             }
         }
         out[b] += s;
@@ -350,65 +368,12 @@ void FluxModel::LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::
     std::vector<double>& light = work.light;
     light.resize(nb);
     for (std::size_t t = 0; t < nt; ++t) {
-        if (state[t] != kAcrossHorizon) continue;
-        TriangleLight(l, t, P, mu, light);
+        if (work.state[l][t] != kAcrossHorizon) continue;
+        if (lever != nullptr)
+            TriangleLever(l, t, P, work.mu[l], *lever, light);
+        else
+            TriangleLight(l, t, P, work.mu[l], light);
         for (std::size_t b = 0; b < nb; ++b) out[b] += light[b];
-    }
-    if (lever == nullptr) return;
-
-    // The levers of the same triangles: the moments weighted by the offsets along x and y.
-    const Vec3 centre = m.lobe.centre;
-    auto facingLever = [&](const std::vector<double>& moments) {
-        std::array<double, LobeMesh::kMomentComponents> sx{}, sy{};
-        SumWeightedMoments(nt, weight.data(), moments.data(), components, sx.data());
-        SumWeightedMoments(nt, weight.data(), moments.data() + LobeMesh::kMomentComponents * nt,
-                           components, sy.data());
-        double g1 = 0, g2 = 0, g3 = 0;
-        auto at = [&](int i) { return lever->gx * sx[i] + lever->gy * sy[i]; };
-        for (int i = 0; i < 3; ++i) g1 += at(i) * P.p1[i];
-        for (int i = 0; i < 6; ++i) g2 += at(3 + i) * P.p2[i];
-        if (components > 9)
-            for (int i = 0; i < 10; ++i) g3 += at(9 + i) * P.p3[i];
-        return std::array<double, 3>{g1, g2, g3};
-    };
-    geometricReady = false;
-    for (std::size_t b = 0; b < nb; ++b) {
-        const auto& law = bands_[b].law[l];
-        const auto& br = bands_[b].brightness[l];
-        if (law.IsPolynomial()) {
-            const auto c = law.Coefficients();
-            if (br.uniform) {
-                if (!geometricReady) geometric = facingLever(m.lever), geometricReady = true;
-                leverOut[b] +=
-                    br.value * (c[0] * geometric[0] + c[1] * geometric[1] + c[2] * geometric[2]);
-            } else {
-                const auto g = facingLever(weightedLever_[b][l]);
-                leverOut[b] += c[0] * g[0] + c[1] * g[1] + c[2] * g[2];
-            }
-            continue;
-        }
-        const std::function<double(Vec3)> arm = *lever;
-        double s = 0;
-        for (std::size_t t = 0; t < nt; ++t) {
-            if (weight[t] == 0) continue;
-            if (br.HasFine(t)) {
-                s += FineLight(br, t, w, law, &arm, centre);
-                continue;
-            }
-            for (int k = 0; k < kQuadPoints; ++k) {
-                const std::size_t q = t * kQuadPoints + k;
-                const double cq = Dot(m.quadNormal[q], w);
-                if (cq > 0)
-                    s += m.quadWeight[q] * (br.uniform ? br.value : br.quad[q]) * law(cq) * cq *
-                         (*lever)(m.quadPosition[q] - centre);
-            }
-        }
-        leverOut[b] += s;
-    }
-    for (std::size_t t = 0; t < nt; ++t) {
-        if (state[t] != kAcrossHorizon) continue;
-        TriangleLever(l, t, P, mu, *lever, light);
-        for (std::size_t b = 0; b < nb; ++b) leverOut[b] += light[b];
     }
 }
 

@@ -143,6 +143,10 @@ class FluxModel {
     void LobeLight(std::size_t l, Vec3 w, const DirectionPowers& P, std::span<double> out,
                    Workspace& work, const Lever* lever = nullptr,
                    std::span<double> leverOut = {}) const;
+    // Adds to out the light of lobe l's visible triangles and of those across its horizon, or
+    // with `lever` their lever.
+    void AddVisibleLight(std::size_t l, Vec3 w, const DirectionPowers& P, Workspace& work,
+                         const Lever* lever, std::span<double> out) const;
     // The light of triangle t of lobe l in every band as if nothing hid it.
     void TriangleLight(std::size_t l, std::size_t t, const DirectionPowers& P,
                        const std::vector<double>& mu, std::vector<double>& out) const;
