@@ -7,6 +7,7 @@
 
 #include "flux/absolute_dimensions.h"
 #include "flux/binary_system.h"
+#include "flux/test_systems.h"
 #include "flux/exact_spheres.h"
 
 namespace vp::flux {
@@ -14,23 +15,10 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-BandSetup BandOf(const std::string& name) {
-    BandSetup setup;
-    std::string error;
-    EXPECT_TRUE(FindBand(name, setup.band, error)) << error;
-    return setup;
-}
+using testing::BandOf;
 
 BinaryParameters Spheres(double r1, double r2, double incl) {
-    BinaryParameters p;
-    p.tidal = false;
-    p.q = 0.7;
-    p.r1 = r1;
-    p.r2 = r2;
-    p.incl = incl;
-    p.t1 = 7000;
-    p.t2 = 5000;
-    return p;
+    return testing::SphereSystem(r1, r2, incl, 0.7, 7000, 5000);
 }
 
 // 2 pi a / P in km/s.

@@ -7,6 +7,7 @@
 
 #include "flux/absolute_dimensions.h"
 #include "flux/binary_system.h"
+#include "flux/test_systems.h"
 #include "flux/intensity_table.h"
 
 namespace vp::flux {
@@ -14,22 +15,10 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-BandSetup BandOf(const std::string& name) {
-    BandSetup setup;
-    std::string error;
-    EXPECT_TRUE(FindBand(name, setup.band, error)) << error;
-    return setup;
-}
+using testing::BandOf;
 
 BinaryParameters Spheres(double r1, double r2, double incl) {
-    BinaryParameters p;
-    p.tidal = false;
-    p.q = 1;
-    p.r1 = r1;
-    p.r2 = r2;
-    p.incl = incl;
-    p.t1 = p.t2 = 6000;
-    return p;
+    return testing::SphereSystem(r1, r2, incl, 1, 6000, 6000);
 }
 
 std::vector<double> Phases(int count) {
