@@ -1,6 +1,7 @@
 #include "flux/sky_outline.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -8,28 +9,16 @@ namespace vp::flux {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-constexpr int kScan = 6;
+constexpr int kScan = 12;
+// An outline whose radius of curvature exceeds the disc's radius this many times over is
+// taken as straight there: so near an inflection the osculating circle's radius would outgrow
+// the precision of the moments cut by it.
+constexpr double kStraight = 1e-3;
 
-// The largest projected distance from the centre of the lobe's section by the half-plane of
-// the line of sight and the sky direction e: b(theta) = extent(d) sin theta, with d = cos theta
-// w + sin theta e, found by climbing to its maximum. theta holds the guess on entry and the
-// maximum's place on return.
-double ClimbSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess) {
-    auto b = [&](double th) {
-        const Vec3 d = std::cos(th) * w + std::sin(th) * e;
-        const double r = LobeExtent(lobe, d, extentGuess);
-        extentGuess = r;
-        return r * std::sin(th);
-    };
-    // The section of a lobe cut by a plane can have two humps (a tangent point and the corner
-    // on the plane): the climb starts from the best of a coarse scan and the guess.
-    double start = theta, startValue = b(theta);
-    const int scan = Dot(lobe.cut, lobe.cut) > 0 ? kScan : 0;
-    for (int j = 0; j < scan; ++j) {
-        const double th = (j + 0.5) * std::numbers::pi / scan;
-        const double v = b(th);
-        if (v > startValue) start = th, startValue = v;
-    }
+// Climbs b from (start, b(start)) to the top of its hump: the place on return in `top`, the
+// value returned.
+template <typename F>
+double ClimbHump(F& b, double start, double startValue, double& top) {
     double h = 0.02;
     double x1 = start, f1 = startValue;
     double x0 = x1 - h, f0 = b(x0);
@@ -79,7 +68,39 @@ double ClimbSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& ext
         }
         if (x2 - x0 < 2e-5) break;
     }
-    theta = bestX;
+    top = bestX;
+    return best;
+}
+
+// The largest projected distance from the centre of the lobe's section by the half-plane of
+// the line of sight and the sky direction e: b(theta) = extent(d) sin theta, with d = cos theta
+// w + sin theta e, found by climbing to its maximum. theta holds the guess on entry and the
+// maximum's place on return.
+double ClimbSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& extentGuess) {
+    auto b = [&](double th) {
+        const Vec3 d = std::cos(th) * w + std::sin(th) * e;
+        const double r = LobeExtent(lobe, d, extentGuess);
+        extentGuess = r;
+        return r * std::sin(th);
+    };
+    double top = theta;
+    double best = ClimbHump(b, theta, b(theta), top);
+    // The section of an open or cut lobe can have two humps (a tangent point and the corner on
+    // the plane) close together: the climb from the guess may stay on the lower one, so every
+    // hump a coarse scan sees is climbed as well.
+    if (Dot(lobe.cut, lobe.cut) > 0 || lobe.openAtLimit) {
+        std::array<double, kScan + 2> values;
+        auto at = [](int j) { return (j + 0.5) * std::numbers::pi / kScan; };
+        values[0] = values[kScan + 1] = -1;
+        for (int j = 0; j < kScan; ++j) values[j + 1] = b(at(j));
+        for (int j = 0; j < kScan; ++j) {
+            if (!(values[j + 1] >= values[j] && values[j + 1] >= values[j + 2])) continue;
+            double place;
+            const double v = ClimbHump(b, at(j), values[j + 1], place);
+            if (v > best) best = v, top = place;
+        }
+    }
+    theta = top;
     return best;
 }
 
@@ -169,10 +190,19 @@ void SkyOutline::SetLobe(const Lobe& lobe, double extentGuess, Vec3 w, Vec3 e1, 
     }
     circle_ = false;
     fullTurn_ = psiHigh - psiLow >= kTwoPi - 1e-12;
-    if (fullTurn_) psiHigh = psiLow + kTwoPi;
-    int n = std::max(4, static_cast<int>(std::ceil((psiHigh - psiLow) / step)));
-    dpsi_ = (psiHigh - psiLow) / n;
-    psi0_ = psiLow;
+    // The samples stand at fixed position angles, whole steps of a turn, whatever the arc:
+    // where the outline turns sharply (at the rim of a contact star's neck) samples sliding
+    // along with the arc would make the outline, and the light, jump from phase to phase.
+    const int perTurn = std::max(8, static_cast<int>(std::ceil(kTwoPi / step)));
+    dpsi_ = kTwoPi / perTurn;
+    int n = perTurn;
+    if (fullTurn_) {
+        psi0_ = 0;
+    } else {
+        const double from = std::floor(psiLow / dpsi_);
+        psi0_ = from * dpsi_;
+        n = std::max(4, static_cast<int>(std::ceil(psiHigh / dpsi_ - from)));
+    }
     // A full turn needs n samples; an arc, both ends and one more on each side for the
     // interpolation.
     const int first = fullTurn_ ? 0 : -1, last = fullTurn_ ? n - 1 : n + 1;
@@ -239,7 +269,7 @@ SkyOutline::LocalEdge SkyOutline::Local(double psi) const {
     const double len = std::hypot(tangent.x, tangent.y);
     e.normal = {-tangent.y / len, tangent.x / len};  // left of a counter-clockwise edge: inward
     const double kappa = (r * r + 2 * r1 * r1 - r * r2) / (len * len * len);
-    if (std::fabs(kappa) * r < 1e-6) {
+    if (std::fabs(kappa) * r < kStraight) {
         e.straight = true;
         return e;
     }
