@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <numbers>
 #include <sstream>
 
 #include "core/number_text.h"
@@ -11,8 +13,15 @@
 namespace vp::fit {
 namespace {
 
-constexpr const char* kNames[kParameterCount] = {"q",  "incl", "r1", "r2",
-                                                 "t2", "l3",   "t0", "period"};
+// The names of the parameters of the system, in the order of Parameter::Kind up to the spots.
+constexpr const char* kNames[] = {"q",  "incl", "r1",  "r2",   "t2",   "l3",  "t0",
+                                  "period", "gd1", "gd2", "alb1", "alb2", "ecc", "omega"};
+constexpr int kNamedCount = static_cast<int>(std::size(kNames));
+// The names of a spot's parameters after "spotN.", in the order of the spot kinds.
+constexpr const char* kSpotFields[] = {"lat", "lon", "radius", "tfactor"};
+constexpr const char* kEveryName =
+    "q, incl, r1, r2, t2, l3, t0, period, gd1, gd2, alb1, alb2, ecc, omega, and for the "
+    "spot given by the Nth --spot spotN.lat, spotN.lon, spotN.radius, spotN.tfactor";
 constexpr double kLowestQ = 0.01, kHighestQ = 100;
 // A radius inside its lobe stays below this share of the lobe's pole radius; a contact
 // envelope fills between these shares of the way from the lobe to the outer critical surface.
@@ -21,18 +30,50 @@ constexpr double kLeastFillOut = 0.001, kMostFillOut = 0.98;
 // A star that fills its lobe is given a radius just beyond it, so that every test of the
 // program finds it filling.
 constexpr double kFilling = 1 + 1e-9;
+// The highest eccentricity a fit may reach.
+constexpr double kMostEccentric = 0.9;
+constexpr double kDegree = std::numbers::pi / 180;
 
 bool IsRadius(Parameter p) {
-    return p == Parameter::R1 || p == Parameter::R2;
+    return p.kind == Parameter::R1 || p.kind == Parameter::R2;
 }
 int StarOf(Parameter p) {
-    return p == Parameter::R1 ? 1 : 2;
+    return p.kind == Parameter::R1 ? 1 : 2;
+}
+bool IsSpot(Parameter p) {
+    return p.kind >= Parameter::SpotLatitude;
+}
+
+// "spot3.lon" as the third spot's longitude.
+bool ParseSpotName(const std::string& name, Parameter& p) {
+    const auto dot = name.find('.');
+    if (name.rfind("spot", 0) != 0 || dot == std::string::npos || dot == 4 || dot > 8)
+        return false;
+    int number = 0;
+    for (std::size_t k = 4; k < dot; ++k) {
+        if (name[k] < '0' || name[k] > '9') return false;
+        number = 10 * number + (name[k] - '0');
+    }
+    if (number < 1) return false;
+    for (int f = 0; f < 4; ++f)
+        if (name.compare(dot + 1, std::string::npos, kSpotFields[f]) == 0) {
+            p = Parameter(static_cast<Parameter::Kind>(Parameter::SpotLatitude + f), number - 1);
+            return true;
+        }
+    return false;
 }
 
 }  // namespace
 
-const char* ParameterName(Parameter p) {
-    return kNames[static_cast<int>(p)];
+std::string ParameterName(Parameter p) {
+    if (IsSpot(p))
+        return "spot" + std::to_string(p.spot + 1) + "." +
+               kSpotFields[p.kind - Parameter::SpotLatitude];
+    return kNames[p.kind];
+}
+
+bool IsAnyAngle(Parameter p) {
+    return p.kind == Parameter::Omega || p.kind == Parameter::SpotLongitude;
 }
 
 bool ParseParameterList(const std::string& text, std::vector<Parameter>& list, std::string& error) {
@@ -44,16 +85,18 @@ bool ParseParameterList(const std::string& text, std::vector<Parameter>& list, s
         name.erase(name.find_last_not_of(" \t") + 1);
         if (name == "i") name = "incl";
         if (name == "P") name = "period";
-        int found = -1;
-        for (int k = 0; k < kParameterCount; ++k)
-            if (name == kNames[k]) found = k;
-        if (found < 0) {
-            error = "'" + name +
-                    "' is not a parameter the fit can free (q, incl, r1, r2, t2, l3, "
-                    "t0, period)";
+        if (name == "e") name = "ecc";
+        Parameter p;
+        bool found = ParseSpotName(name, p);
+        for (int k = 0; k < kNamedCount && !found; ++k)
+            if (name == kNames[k]) {
+                p = static_cast<Parameter::Kind>(k);
+                found = true;
+            }
+        if (!found) {
+            error = "'" + name + "' is not a parameter the fit can free (" + kEveryName + ")";
             return false;
         }
-        const auto p = static_cast<Parameter>(found);
         if (std::find(list.begin(), list.end(), p) != list.end()) {
             error = "'" + name + "' is named twice";
             return false;
@@ -61,7 +104,7 @@ bool ParseParameterList(const std::string& text, std::vector<Parameter>& list, s
         list.push_back(p);
     }
     if (list.empty()) {
-        error = "no parameter named (q, incl, r1, r2, t2, l3, t0, period)";
+        error = std::string("no parameter named (") + kEveryName + ")";
         return false;
     }
     return true;
@@ -82,7 +125,21 @@ const char* ConfigurationName(Configuration c) {
 }
 
 double FitValues::Get(Parameter p) const {
-    switch (p) {
+    if (IsSpot(p)) {
+        if (p.spot < 0 || static_cast<std::size_t>(p.spot) >= system.spots.size()) return NAN;
+        const flux::Spot& s = system.spots[static_cast<std::size_t>(p.spot)];
+        switch (p.kind) {
+            case Parameter::SpotLatitude:
+                return s.latitude;
+            case Parameter::SpotLongitude:
+                return s.longitude;
+            case Parameter::SpotRadius:
+                return s.radius;
+            default:
+                return s.temperatureFactor;
+        }
+    }
+    switch (p.kind) {
         case Parameter::Q:
             return system.q;
         case Parameter::Incl:
@@ -99,37 +156,47 @@ double FitValues::Get(Parameter p) const {
             return t0;
         case Parameter::Period:
             return period;
+        case Parameter::Gd1:
+            return system.gd1;
+        case Parameter::Gd2:
+            return system.gd2;
+        case Parameter::Alb1:
+            return system.alb1;
+        case Parameter::Alb2:
+            return system.alb2;
+        case Parameter::Ecc:
+            return system.ecc;
+        case Parameter::Omega:
+            return system.omega;
+        default:
+            return NAN;
     }
-    return 0;
 }
 
 void FitValues::Set(Parameter p, double value) {
-    switch (p) {
-        case Parameter::Q:
-            system.q = value;
-            break;
-        case Parameter::Incl:
-            system.incl = value;
-            break;
-        case Parameter::R1:
-            system.r1 = value;
-            break;
-        case Parameter::R2:
-            system.r2 = value;
-            break;
-        case Parameter::T2:
-            system.t2 = value;
-            break;
-        case Parameter::L3:
-            l3 = value;
-            break;
-        case Parameter::T0:
-            t0 = value;
-            break;
-        case Parameter::Period:
-            period = value;
-            break;
+    if (IsSpot(p)) {
+        if (p.spot < 0 || static_cast<std::size_t>(p.spot) >= system.spots.size()) return;
+        flux::Spot& s = system.spots[static_cast<std::size_t>(p.spot)];
+        switch (p.kind) {
+            case Parameter::SpotLatitude:
+                s.latitude = value;
+                break;
+            case Parameter::SpotLongitude:
+                s.longitude = value;
+                break;
+            case Parameter::SpotRadius:
+                s.radius = value;
+                break;
+            default:
+                s.temperatureFactor = value;
+                break;
+        }
+        return;
     }
+    double* slot[] = {&system.q,  &system.incl, &system.r1,   &system.r2,   &system.t2,
+                      &l3,        &t0,          &period,      &system.gd1,  &system.gd2,
+                      &system.alb1, &system.alb2, &system.ecc, &system.omega};
+    *slot[p.kind] = value;
 }
 
 Configuration ConfigurationOf(const flux::BinaryParameters& s, int& filling) {
@@ -204,6 +271,35 @@ bool ParameterMap::Make(const FitValues& start, const MapSettings& settings, std
             "that have times";
         return false;
     }
+    for (Parameter p : free_)
+        if (IsSpot(p) && static_cast<std::size_t>(p.spot) >= start_.system.spots.size()) {
+            const std::size_t given = start_.system.spots.size();
+            error = ParameterName(p) + " names spot " + std::to_string(p.spot + 1) + ", but " +
+                    (given == 0 ? std::string("no spot is given")
+                                : std::to_string(given) + (given == 1 ? " spot is" : " spots are") +
+                                      " given") +
+                    " (--spot STAR,LAT,LON,RADIUS,TFACTOR, one per spot)";
+            return false;
+        }
+    const bool eccentric = has(Parameter::Ecc) || start_.system.ecc != 0;
+    if (eccentric &&
+        (config == Configuration::Contact || config == Configuration::SemiDetached)) {
+        error = std::string("an eccentric orbit needs a detached system: this one is ") +
+                ConfigurationName(config) + (has(Parameter::Ecc) ? ", so ecc cannot be freed" : "") +
+                (start_.system.ecc != 0 ? ", so --ecc must be 0" : "");
+        return false;
+    }
+    if (has(Parameter::Omega) && !has(Parameter::Ecc) && start_.system.ecc == 0) {
+        error =
+            "omega, the argument of periastron, means nothing on a circular orbit: free ecc "
+            "with it, or give --ecc";
+        return false;
+    }
+    eccAt_ = omegaAt_ = -1;
+    for (std::size_t k = 0; k < free_.size(); ++k) {
+        if (free_[k] == Parameter::Ecc) eccAt_ = static_cast<int>(k);
+        if (free_[k] == Parameter::Omega) omegaAt_ = static_cast<int>(k);
+    }
     const double q = start_.system.q;
     if (!(q >= kLowestQ && q <= kHighestQ)) {
         error = "the start's mass ratio " + FormatNumber(q) + " lies outside " +
@@ -251,7 +347,7 @@ bool ParameterMap::Make(const FitValues& start, const MapSettings& settings, std
     startU_.clear();
     for (Parameter p : free_) {
         double lo = 0, hi = 0, step = 0;
-        switch (p) {
+        switch (p.kind) {
             case Parameter::Q:
                 lo = std::log(qLow_);
                 hi = std::log(qHigh_);
@@ -295,6 +391,57 @@ bool ParameterMap::Make(const FitValues& start, const MapSettings& settings, std
                 step = 1e-5 / cycles;
                 break;
             }
+            case Parameter::Gd1:
+            case Parameter::Gd2:
+                lo = 0;
+                hi = 2;
+                step = 0.01;
+                break;
+            case Parameter::Alb1:
+            case Parameter::Alb2:
+                // The engine's reflection takes albedos up to 1.
+                lo = 0;
+                hi = 1;
+                step = 0.01;
+                break;
+            case Parameter::Ecc:
+            case Parameter::Omega:
+                if (EccentricityPair()) {
+                    // e cos(omega), e sin(omega)
+                    lo = -kMostEccentric;
+                    hi = kMostEccentric;
+                    step = 1e-3;
+                } else if (p == Parameter::Ecc) {
+                    lo = 0;
+                    hi = kMostEccentric;
+                    step = 1e-3;
+                } else {
+                    // Any angle: a turn either way from the start is never reached.
+                    lo = start_.system.omega - 360;
+                    hi = start_.system.omega + 360;
+                    step = 0.1;
+                }
+                break;
+            case Parameter::SpotLatitude:
+                lo = -90;
+                hi = 90;
+                step = 0.2;
+                break;
+            case Parameter::SpotLongitude:
+                lo = start_.Get(p) - 360;
+                hi = start_.Get(p) + 360;
+                step = 0.2;
+                break;
+            case Parameter::SpotRadius:
+                lo = 1;
+                hi = 90;
+                step = 0.2;
+                break;
+            case Parameter::SpotFactor:
+                lo = 0.3;
+                hi = 2;
+                step = 0.005;
+                break;
         }
         lower_.push_back(lo);
         upper_.push_back(hi);
@@ -318,6 +465,17 @@ bool ParameterMap::ChangesStars(std::size_t k) const {
     return p != Parameter::L3 && p != Parameter::T0 && p != Parameter::Period;
 }
 
+bool ParameterMap::AtBound(const double* u, std::size_t k) const {
+    if (EccentricityPair() && (free_[k] == Parameter::Ecc || free_[k] == Parameter::Omega)) {
+        // Only the eccentricity's own limit bounds the pair.
+        if (free_[k] == Parameter::Omega) return false;
+        const auto e = static_cast<std::size_t>(eccAt_), w = static_cast<std::size_t>(omegaAt_);
+        return std::hypot(u[e], u[w]) > kMostEccentric * (1 - 1e-6);
+    }
+    const double range = upper_[k] - lower_[k];
+    return u[k] - lower_[k] < 1e-6 * range || upper_[k] - u[k] < 1e-6 * range;
+}
+
 std::vector<double> ParameterMap::Coordinates(const FitValues& v) const {
     std::vector<double> u;
     const double q = std::clamp(v.system.q, qLow_, qHigh_);
@@ -337,6 +495,10 @@ std::vector<double> ParameterMap::Coordinates(const FitValues& v) const {
             } else {
                 x = r / Limit(star, q, false);
             }
+        } else if (EccentricityPair() && p == Parameter::Ecc) {
+            x = v.system.ecc * std::cos(v.system.omega * kDegree);
+        } else if (EccentricityPair() && p == Parameter::Omega) {
+            x = v.system.ecc * std::sin(v.system.omega * kDegree);
         } else if (p == Parameter::T0) {
             x = (v.t0 - start_.t0) / start_.period;
         } else if (p == Parameter::Period) {
@@ -369,6 +531,17 @@ bool ParameterMap::Values(const double* u, FitValues& v) const {
                 r = u[k] * Limit(star, q, false);
             }
             v.Set(p, r);
+        } else if (EccentricityPair() && (p == Parameter::Ecc || p == Parameter::Omega)) {
+            if (p == Parameter::Omega) continue;
+            const double x = u[eccAt_], y = u[omegaAt_];
+            const double e = std::hypot(x, y);
+            v.system.ecc = std::min(e, kMostEccentric);
+            // omega on the branch nearest the start's; undefined at e = 0, where it keeps the
+            // start's.
+            if (e > 0)
+                v.system.omega =
+                    start_.system.omega +
+                    std::remainder(std::atan2(y, x) / kDegree - start_.system.omega, 360.0);
         } else if (p == Parameter::T0) {
             v.t0 = start_.t0 + u[k] * start_.period;
         } else if (p == Parameter::Period) {

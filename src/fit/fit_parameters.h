@@ -12,12 +12,29 @@
 
 namespace vp::fit {
 
-enum class Parameter { Q, Incl, R1, R2, T2, L3, T0, Period };
-inline constexpr int kParameterCount = 8;
+// A parameter a fit may free. The spot's parameters name their spot by its place among the
+// system's spots (0: the first).
+struct Parameter {
+    enum Kind {
+        Q, Incl, R1, R2, T2, L3, T0, Period,
+        Gd1, Gd2, Alb1, Alb2, Ecc, Omega,
+        SpotLatitude, SpotLongitude, SpotRadius, SpotFactor
+    };
+    Kind kind = Q;
+    int spot = 0;
 
-// "q", "incl", "r1", "r2", "t2", "l3", "t0", "period".
-const char* ParameterName(Parameter p);
+    constexpr Parameter(Kind k = Q, int s = 0) : kind(k), spot(s) {}
+    friend constexpr bool operator==(const Parameter&, const Parameter&) = default;
+};
+
+// "q", "incl", "r1", "r2", "t2", "l3", "t0", "period", "gd1", "gd2", "alb1", "alb2", "ecc",
+// "omega", and "spot1.lat", "spot1.lon", "spot1.radius", "spot1.tfactor" for the first spot.
+std::string ParameterName(Parameter p);
+// Whether the parameter is an angle that may take any value (two values 360 degrees apart
+// are the same system).
+bool IsAnyAngle(Parameter p);
 // A comma-separated list of those names; false with a message for an unknown or repeated one.
+// Whether a named spot exists is for ParameterMap::Make to say.
 bool ParseParameterList(const std::string& text, std::vector<Parameter>& list, std::string& error);
 
 // Detached: both stars inside their Roche lobes. Semi-detached: one star fills its lobe (its
@@ -71,6 +88,11 @@ class ParameterMap {
     double Upper(std::size_t k) const { return upper_[k]; }
     // A step for finite differences in coordinate k.
     double Step(std::size_t k) const { return step_[k]; }
+    // Whether the free parameter k stands at a bound of its range at the coordinates u.
+    bool AtBound(const double* u, std::size_t k) const;
+    // Eccentricity and omega both free: the coordinates at their places are e cos(omega) and
+    // e sin(omega), which stay well defined as e goes to 0, where omega loses its meaning.
+    bool EccentricityPair() const { return eccAt_ >= 0 && omegaAt_ >= 0; }
     // Whether coordinate k changes the stars (and so needs the engine anew).
     bool ChangesStars(std::size_t k) const;
 
@@ -93,6 +115,7 @@ class ParameterMap {
     std::vector<Parameter> free_;
     std::vector<double> lower_, upper_, step_, startU_;
     double qLow_ = 0.01, qHigh_ = 100;
+    int eccAt_ = -1, omegaAt_ = -1;  // the places of ecc and omega among the free, or -1
 };
 
 }  // namespace vp::fit

@@ -44,7 +44,10 @@ FitProblem::FitProblem(std::vector<Dataset> data, std::vector<flux::BandSetup> b
 void FitProblem::SetGrid(double halfWidth) {
     gridHalfWidth_ = halfWidth;
     // On an eccentric orbit the secondary eclipse leaves phase 0.5: fine steps everywhere.
-    grid_ = map_.Start().system.ecc != 0 ? UniformPhaseGrid(halfWidth) : PhaseGrid(halfWidth);
+    const auto& free = map_.FreeList();
+    const bool eccentric = map_.Start().system.ecc != 0 ||
+                           std::find(free.begin(), free.end(), Parameter::Ecc) != free.end();
+    grid_ = eccentric ? UniformPhaseGrid(halfWidth) : PhaseGrid(halfWidth);
     cacheValid_ = false;
     std::lock_guard<std::mutex> lock(bestMutex_);
     bestChi2_ = INFINITY;

@@ -22,6 +22,11 @@ std::string WithSigma(double value, double sigma) {
     return Printed(("%." + std::to_string(decimals) + "f").c_str(), value);
 }
 
+// Six significant digits, enough for any value the fit reaches.
+std::string Rounded(double value) {
+    return Printed("%.6g", value);
+}
+
 std::string Padded(std::string text, std::size_t width) {
     // The width counts characters, not bytes.
     std::size_t shown = 0;
@@ -76,19 +81,55 @@ std::string FixedValues(const FitProblem& problem) {
     return fixed;
 }
 
+// Whether a free parameter belongs to the physics besides the window's.
+bool FreesPhysics(const ParameterMap& map) {
+    for (Parameter p : map.FreeList())
+        if (p.kind >= Parameter::Gd1) return true;
+    return false;
+}
+
+// The physics line of the report: what was held fixed, or, with some of it free, the values
+// at the fit.
+std::string PhysicsLine(const ParameterMap& map, const FitOutcome& o,
+                        const ReportContext& context) {
+    if (!FreesPhysics(map)) return context.physics;
+    return PhysicsText(o.values.system);
+}
+
 }  // namespace
+
+std::vector<std::string> OutcomeNotes(const FitOutcome& o) {
+    std::vector<std::string> notes;
+    const Quantity* ecc = nullptr;
+    bool omegaFree = false;
+    for (const Quantity& q : o.quantities) {
+        if (q.name == "ecc") ecc = &q;
+        if (q.name == "omega") omegaFree = true;
+    }
+    if (ecc && omegaFree && !(ecc->value > 2 * ecc->sigma))
+        notes.push_back("e = " + Rounded(ecc->value) +
+                        " is within two uncertainties of 0: the orbit may be circular, and "
+                        "omega is then not determined (e cos omega and e sin omega were "
+                        "fitted)");
+    return notes;
+}
 
 std::string PhysicsText(const flux::BinaryParameters& s) {
     std::string text;
     auto add = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
     if (s.gd1 != 0 || s.gd2 != 0)
-        add("gravity darkening beta1 = " + FormatNumber(s.gd1) + ", beta2 = " + FormatNumber(s.gd2));
+        add("gravity darkening beta1 = " + Rounded(s.gd1) + ", beta2 = " + Rounded(s.gd2));
     if (s.alb1 != 0 || s.alb2 != 0)
-        add("reflection, albedos " + FormatNumber(s.alb1) + " and " + FormatNumber(s.alb2));
-    if (!s.spots.empty())
-        add(std::to_string(s.spots.size()) + (s.spots.size() == 1 ? " spot" : " spots"));
+        add("reflection, albedos " + Rounded(s.alb1) + " and " + Rounded(s.alb2));
+    for (std::size_t k = 0; k < s.spots.size(); ++k) {
+        const flux::Spot& spot = s.spots[k];
+        add("spot " + std::to_string(k + 1) + " on star " + std::to_string(spot.star) +
+            ": latitude " + Rounded(spot.latitude) + "\u00b0, longitude " +
+            Rounded(spot.longitude) + "\u00b0, radius " + Rounded(spot.radius) +
+            "\u00b0, temperature factor " + Rounded(spot.temperatureFactor));
+    }
     if (s.ecc != 0)
-        add("eccentric orbit, e = " + FormatNumber(s.ecc) + ", omega = " + FormatNumber(s.omega) +
+        add("eccentric orbit, e = " + Rounded(s.ecc) + ", omega = " + Rounded(s.omega) +
             "\u00b0");
     return text;
 }
@@ -142,7 +183,10 @@ std::string TextReport(const FitProblem& problem, const FitOutcome& o,
         text += (k ? ", " : "") + std::string(ParameterName(map.Free(k)));
     text += "; fixed: " + FixedValues(problem) + "\n";
     if (!context.limbDarkening.empty()) text += "limb darkening: " + context.limbDarkening + "\n";
-    if (!context.physics.empty()) text += "physics (fixed): " + context.physics + "\n";
+    const std::string physics = PhysicsLine(map, o, context);
+    if (!physics.empty())
+        text += std::string(FreesPhysics(map) ? "physics (at the fit)" : "physics (fixed)") +
+                ": " + physics + "\n";
     for (const std::string& note : context.notes) text += "note: " + note + "\n";
     text += "optimiser: Levenberg-Marquardt (Ceres Solver), " +
             std::to_string(o.optimiser.startsRun) + " start" +
@@ -181,6 +225,7 @@ std::string TextReport(const FitProblem& problem, const FitOutcome& o,
     }
     if (!o.covariance.determined && !o.optimiser.interrupted)
         text += "no uncertainties: " + o.covariance.note + "\n";
+    for (const std::string& note : OutcomeNotes(o)) text += "note: " + note + "\n";
     text += "\n";
     const double dof = static_cast<double>(o.points) - static_cast<double>(problem.Parameters());
     text += "chi-squared " + Printed("%.6g", o.chi2) + " for " + Printed("%.0f", dof) +
@@ -215,7 +260,7 @@ std::string JsonReport(const FitProblem& problem, const FitOutcome& o,
     j += "  \"message\": " + JsonText(o.optimiser.message) + ",\n";
     j += "  \"start\": " + JsonText(context.system) + ",\n";
     j += "  \"configuration\": " + JsonText(ConfigurationName(map.Config())) + ",\n";
-    j += "  \"physics\": " + JsonText(context.physics) + ",\n";
+    j += "  \"physics\": " + JsonText(PhysicsLine(map, o, context)) + ",\n";
     j += "  \"free\": [";
     for (std::size_t k = 0; k < map.Size(); ++k)
         j += (k ? ", " : "") + JsonText(ParameterName(map.Free(k)));
@@ -228,7 +273,18 @@ std::string JsonReport(const FitProblem& problem, const FitOutcome& o,
          ", \"w2\": " + JsonNumber(v.system.w2) + ", \"l3\": " + JsonNumber(v.l3);
     if (problem.Data().front().curve.times)
         j += ", \"t0\": " + JsonNumber(v.t0) + ", \"period\": " + JsonNumber(v.period);
-    j += "},\n";
+    j += ", \"gd1\": " + JsonNumber(v.system.gd1) + ", \"gd2\": " + JsonNumber(v.system.gd2) +
+         ", \"alb1\": " + JsonNumber(v.system.alb1) + ", \"alb2\": " + JsonNumber(v.system.alb2) +
+         ", \"ecc\": " + JsonNumber(v.system.ecc) + ", \"omega\": " + JsonNumber(v.system.omega) +
+         ", \"spots\": [";
+    for (std::size_t k = 0; k < v.system.spots.size(); ++k) {
+        const flux::Spot& spot = v.system.spots[k];
+        j += std::string(k ? ", " : "") + "{\"star\": " + std::to_string(spot.star) +
+             ", \"lat\": " + JsonNumber(spot.latitude) + ", \"lon\": " + JsonNumber(spot.longitude) +
+             ", \"radius\": " + JsonNumber(spot.radius) +
+             ", \"tfactor\": " + JsonNumber(spot.temperatureFactor) + "}";
+    }
+    j += "]},\n";
     j += "  \"parameters\": [\n";
     const bool posterior = o.posterior.run && !o.posterior.samples.empty();
     for (std::size_t k = 0; k < o.quantities.size(); ++k) {
@@ -278,9 +334,10 @@ std::string JsonReport(const FitProblem& problem, const FitOutcome& o,
              ", \"acceptance\": " + JsonNumber(o.posterior.acceptance) +
              ", \"seconds\": " + JsonNumber(o.samplerSeconds) +
              ", \"interrupted\": " + (o.posterior.interrupted ? "true" : "false") + "},\n";
+    std::vector<std::string> notes = context.notes;
+    for (const std::string& note : OutcomeNotes(o)) notes.push_back(note);
     j += "  \"notes\": [";
-    for (std::size_t k = 0; k < context.notes.size(); ++k)
-        j += (k ? ", " : "") + JsonText(context.notes[k]);
+    for (std::size_t k = 0; k < notes.size(); ++k) j += (k ? ", " : "") + JsonText(notes[k]);
     j += "]\n}\n";
     return j;
 }

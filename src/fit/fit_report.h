@@ -24,9 +24,13 @@ struct ReportContext {
     std::string physics;             // the fixed physics of the model (PhysicsText), or empty
 };
 
-// The physics the model holds besides the window's (gravity darkening, reflection, spots, an
-// eccentric orbit) in a few words; empty when there is none.
+// The physics the model holds besides the window's (gravity darkening, reflection, each spot,
+// an eccentric orbit) in a few words; empty when there is none.
 std::string PhysicsText(const flux::BinaryParameters& system);
+
+// What the outcome itself calls for a note on: an eccentricity not told apart from 0 with
+// omega free.
+std::vector<std::string> OutcomeNotes(const FitOutcome& outcome);
 
 // The fit's status in a few words: "converged", "did not converge", "interrupted".
 std::string FitStatus(const FitOutcome& outcome);

@@ -130,7 +130,7 @@ std::vector<std::vector<double>> OtherStarts(const ParameterMap& map, int count,
     for (int s = 0; s < count; ++s) {
         FitValues v = map.Start();
         for (Parameter p : map.FreeList()) {
-            switch (p) {
+            switch (p.kind) {
                 case Parameter::Incl:
                     v.system.incl = std::min(90.0, v.system.incl + uniform(8));
                     break;
@@ -139,6 +139,26 @@ std::vector<std::vector<double>> OtherStarts(const ParameterMap& map, int count,
                     break;
                 case Parameter::T0:
                 case Parameter::Period:
+                    break;
+                // Those that may start at 0: moved by a share of their range as well.
+                case Parameter::Gd1:
+                case Parameter::Gd2:
+                case Parameter::Alb1:
+                case Parameter::Alb2:
+                    v.Set(p, std::max(0.0, v.Get(p) * (1 + uniform(0.25)) + uniform(0.1)));
+                    break;
+                case Parameter::Ecc:
+                    v.system.ecc = std::max(0.0, v.system.ecc * (1 + uniform(0.25)) + uniform(0.02));
+                    break;
+                case Parameter::Omega:
+                    v.system.omega += uniform(30);
+                    break;
+                case Parameter::SpotLatitude:
+                case Parameter::SpotLongitude:
+                    v.Set(p, v.Get(p) + uniform(15));
+                    break;
+                case Parameter::SpotFactor:
+                    v.Set(p, v.Get(p) + uniform(0.1));
                     break;
                 default:
                     v.Set(p, v.Get(p) * (1 + uniform(0.25)));

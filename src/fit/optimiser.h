@@ -40,7 +40,8 @@ bool Optimise(FitProblem& problem, const OptimiserSettings& settings, OptimiserR
               std::string& error);
 
 // Candidates about the given start: every free parameter but the ephemeris moved at random by
-// up to a quarter of its value (the inclination by up to 8 degrees, third light by 0.1).
+// up to a quarter of its value (the inclination by up to 8 degrees, third light by 0.1, the
+// angles of an orbit and a spot by up to 30 and 15 degrees).
 std::vector<std::vector<double>> OtherStarts(const ParameterMap& map, int count,
                                              unsigned long long seed);
 

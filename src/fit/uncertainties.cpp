@@ -7,14 +7,24 @@ namespace vp::fit {
 namespace {
 
 const char* UnitOf(Parameter p) {
-    switch (p) {
+    switch (p.kind) {
         case Parameter::Incl:
+        case Parameter::Omega:
+        case Parameter::SpotLatitude:
+        case Parameter::SpotLongitude:
+        case Parameter::SpotRadius:
             return "deg";
         case Parameter::T2:
             return "K";
         default:
             return "";
     }
+}
+
+// The change of a quantity between two nearby points; an angle that may take any value may
+// cross from one branch to the next between them.
+double Change(double to, double from, bool anyAngle) {
+    return anyAngle ? std::remainder(to - from, 360.0) : to - from;
 }
 
 // d(quantities)/d(coordinates) at the point, by central differences of the map alone.
@@ -39,9 +49,11 @@ Eigen::MatrixXd Derivatives(const FitProblem& problem, const std::vector<double>
         const bool okDown = QuantityValues(problem, moved.data(), down);
         moved[k] = point[k];
         if (!okUp || !okDown || !(a > b)) continue;
-        for (std::size_t r = 0; r < base.size(); ++r)
+        for (std::size_t r = 0; r < base.size(); ++r) {
+            const bool angle = r < map.Size() && IsAnyAngle(map.Free(r));
             M(static_cast<Eigen::Index>(r), static_cast<Eigen::Index>(k)) =
-                (up[r] - down[r]) / (a - b);
+                Change(up[r], down[r], angle) / (a - b);
+        }
     }
     return M;
 }
@@ -74,14 +86,12 @@ std::vector<Quantity> Quantities(const FitProblem& problem, const std::vector<do
         Quantity q;
         q.name = ParameterName(map.Free(k));
         q.unit = UnitOf(map.Free(k));
-        const double range = map.Upper(k) - map.Lower(k);
-        q.atBound =
-            point[k] - map.Lower(k) < 1e-6 * range || map.Upper(k) - point[k] < 1e-6 * range;
+        q.atBound = map.AtBound(point.data(), k);
         out.push_back(q);
     }
     if (const int star = map.DerivedRadius()) {
         Quantity q;
-        q.name = star == 1 ? "r1" : "r2";
+        q.name = ParameterName(star == 1 ? Parameter::R1 : Parameter::R2);
         q.derived = true;
         out.push_back(q);
     }
@@ -174,7 +184,8 @@ double LogVolumeFactor(const FitProblem& problem, const double* point) {
         if (!a || !b) return 0;
         for (std::size_t r = 0; r < n; ++r)
             M(static_cast<Eigen::Index>(r), static_cast<Eigen::Index>(k)) =
-                (up.Get(map.Free(r)) - down.Get(map.Free(r))) / (2 * h);
+                Change(up.Get(map.Free(r)), down.Get(map.Free(r)), IsAnyAngle(map.Free(r))) /
+                (2 * h);
     }
     const double det = std::fabs(M.determinant());
     return det > 0 ? std::log(det) : 0;

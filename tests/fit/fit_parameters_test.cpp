@@ -114,6 +114,18 @@ TEST(FitParameters, CombinationsThatCannotBeFittedAreRefusedWithTheirReason) {
     EXPECT_FALSE(ParseParameterList("q,inclination", list, error));
     EXPECT_NE(error.find("'inclination' is not a parameter"), std::string::npos);
     EXPECT_FALSE(ParseParameterList("q,q", list, error));
+    // The physics: every name reads back as itself; a misspelt one lists the names there are.
+    const std::string physics = "gd1,gd2,alb1,alb2,ecc,omega,spot1.lat,spot12.lon,spot1.radius,"
+                                "spot1.tfactor";
+    ASSERT_TRUE(ParseParameterList(physics, list, error)) << error;
+    std::string names;
+    for (Parameter p : list) names += (names.empty() ? "" : ",") + ParameterName(p);
+    EXPECT_EQ(names, physics);
+    EXPECT_EQ(list[7], Parameter(Parameter::SpotLongitude, 11));
+    for (const char* bad : {"spot1.long", "spot0.lat", "spot.lat", "spot1"}) {
+        EXPECT_FALSE(ParseParameterList(bad, list, error)) << bad;
+        EXPECT_NE(error.find("spotN.tfactor"), std::string::npos) << error;
+    }
 
     auto refused = [](const FitValues& start, Configuration config, const char* free,
                       bool times = false) {
@@ -132,6 +144,21 @@ TEST(FitParameters, CombinationsThatCannotBeFittedAreRefusedWithTheirReason) {
     EXPECT_NE(
         refused(Start(0.4, 0.3, 0.2), Configuration::Detached, "incl,t0").find("t0 and period"),
         std::string::npos);
+    // An eccentric orbit is for detached systems; omega needs one; a spot needs its --spot.
+    const FitValues contact = Start(0.3, 0.475, 0.285);
+    EXPECT_NE(refused(contact, Configuration::Contact, "q,ecc").find("needs a detached system"),
+              std::string::npos);
+    FitValues eccentric = contact;
+    eccentric.system.ecc = 0.1;
+    EXPECT_NE(refused(eccentric, Configuration::Contact, "q").find("--ecc must be 0"),
+              std::string::npos);
+    EXPECT_NE(refused(Start(0.5, 0.2, 0.2), Configuration::Detached, "omega")
+                  .find("means nothing on a circular orbit"),
+              std::string::npos);
+    FitValues spotted = Start(0.5, 0.2, 0.2);
+    spotted.system.spots = {flux::Spot{}};
+    EXPECT_NE(refused(spotted, Configuration::Detached, "spot2.lon").find("but 1 spot is given"),
+              std::string::npos);
     // A fixed radius inside its lobe cannot make a contact system.
     EXPECT_NE(refused(Start(0.3, 0.3, 0.285), Configuration::Contact, "q,r2")
                   .find("do not make a contact"),
