@@ -1,10 +1,10 @@
 #include "bind_fit.h"
 
-#include <pybind11/functional.h>
 #include <pybind11/numpy.h>
 #include <pybind11/stl.h>
 
 #include <atomic>
+#include <optional>
 
 #include "bind_system.h"
 #include "fit/fit_parameters.h"
@@ -19,9 +19,11 @@ namespace {
 using Kind = ModuleError::Kind;
 
 std::vector<double> Column(const py::handle& values) {
-    const auto array = py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(values);
+    const auto array =
+        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(values);
     if (!array || array.ndim() != 1)
-        throw ModuleError(Kind::Value, "an observed column needs a one-dimensional array of numbers");
+        throw ModuleError(Kind::Value,
+                          "an observed column needs a one-dimensional array of numbers");
     return std::vector<double>(array.data(), array.data() + array.size());
 }
 
@@ -104,7 +106,8 @@ void BindFit(py::module_& m) {
            const py::object& progress) {
             const SystemSettings& settings = s.system->Settings();
             FitCall call;
-            for (const py::handle item : observed) call.observed.push_back(Observed(item.cast<py::dict>()));
+            for (const py::handle item : observed)
+                call.observed.push_back(Observed(item.cast<py::dict>()));
             std::string error;
             if (!free.empty() && !fit::ParseParameterList(free, call.start.free, error))
                 throw ModuleError(Kind::Value, "--free: " + error);
@@ -154,7 +157,8 @@ void BindFit(py::module_& m) {
                 py::array_t<double> samples({static_cast<py::ssize_t>(run.samples.size()),
                                              static_cast<py::ssize_t>(run.names.size())});
                 double* at = samples.mutable_data();
-                for (const auto& sample : run.samples) at = std::copy(sample.begin(), sample.end(), at);
+                for (const auto& sample : run.samples)
+                    at = std::copy(sample.begin(), sample.end(), at);
                 out["samples"] = samples;
             }
             py::list phases, models;

@@ -26,8 +26,8 @@ void CheckCall(const FitCall& call) {
             throw ModuleError(Kind::Value, "period needs a number above 0 and up to 1e6, not " +
                                                RoundTripText(e.period));
         if (!(std::fabs(e.epoch) <= 1e9))
-            throw ModuleError(Kind::Value,
-                              "epoch needs a number from -1e9 to 1e9, not " + RoundTripText(e.epoch));
+            throw ModuleError(Kind::Value, "epoch needs a number from -1e9 to 1e9, not " +
+                                               RoundTripText(e.epoch));
     }
     CheckCount("starts", call.starts, 1, 100);
     CheckCount("candidates", call.candidates, 0, 10000);
@@ -37,8 +37,8 @@ void CheckCall(const FitCall& call) {
     if (call.walkers != 0) CheckCount("walkers", call.walkers, 4, 10000);
     if (call.walkers % 2) throw ModuleError(Kind::Value, "walkers needs an even number");
     if (!(call.start.l3 >= -0.2 && call.start.l3 <= 0.95))
-        throw ModuleError(Kind::Value,
-                          "l3 needs a number from -0.2 to 0.95, not " + RoundTripText(call.start.l3));
+        throw ModuleError(Kind::Value, "l3 needs a number from -0.2 to 0.95, not " +
+                                           RoundTripText(call.start.l3));
     if (call.observed.empty()) throw ModuleError(Kind::Value, "no observations to fit");
 }
 

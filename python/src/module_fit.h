@@ -21,8 +21,8 @@ struct FitCall {
 };
 
 struct FitRun {
-    std::string json;    // the tool's --json report
-    std::string report;  // the tool's report on stdout
+    std::string json;                          // the tool's --json report
+    std::string report;                        // the tool's report on stdout
     std::vector<std::string> names;            // the quantities, in the report's order
     std::vector<std::vector<double>> samples;  // the posterior's, [sample][quantity]
     // Per observation file: each observation's phase and the model there (its scale applied).

@@ -83,8 +83,9 @@ std::string Shown(double value) {
 bool AddObservation(double first, double value, const double* sigma, bool magnitudes,
                     const ObservedSettings& settings, ObservedCurve& curve, std::string& error) {
     if (!std::isfinite(first) || !std::isfinite(value)) {
-        error = "the " + std::string(settings.times ? "time" : "phase") + " and the value must be "
-                "finite numbers, not " + Shown(first) + " and " + Shown(value);
+        error = "the " + std::string(settings.times ? "time" : "phase") +
+                " and the value must be finite numbers, not " + Shown(first) + " and " +
+                Shown(value);
         return false;
     }
     if (magnitudes && std::fabs(value) > kMostMagnitude) {

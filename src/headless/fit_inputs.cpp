@@ -30,16 +30,16 @@ bool ParseMask(const std::string& text, std::uint32_t& mask) {
     return true;
 }
 
-bool ReadColumns(const FileRequest& request, const Ephemeris& ephemeris,
-                 fit::ObservedCurve& curve, std::string& error) {
+bool ReadColumns(const FileRequest& request, const Ephemeris& ephemeris, fit::ObservedCurve& curve,
+                 std::string& error) {
     const std::size_t n = request.x.size();
     if (request.value.size() != n || (!request.error.empty() && request.error.size() != n)) {
-        error = "the columns differ in length (" + std::to_string(n) + " " +
-                (ephemeris.times ? "times" : "phases") + ", " +
-                std::to_string(request.value.size()) + " values" +
-                (request.error.empty() ? "" : ", " + std::to_string(request.error.size()) +
-                                                  " errors") +
-                ")";
+        error =
+            "the columns differ in length (" + std::to_string(n) + " " +
+            (ephemeris.times ? "times" : "phases") + ", " + std::to_string(request.value.size()) +
+            " values" +
+            (request.error.empty() ? "" : ", " + std::to_string(request.error.size()) + " errors") +
+            ")";
         return false;
     }
     if (n == 0) {

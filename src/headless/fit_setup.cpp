@@ -19,8 +19,8 @@ bool MakeFitProblem(MainForm& form, std::vector<fit::Dataset> data, const FitSta
     } else if (request.configuration == "contact") {
         configuration = fit::Configuration::Contact;
     } else if (configGiven && request.configuration != "detached") {
-        error = "--config is detached, semi-detached or contact, not '" + request.configuration +
-                "'";
+        error =
+            "--config is detached, semi-detached or contact, not '" + request.configuration + "'";
         return false;
     }
     form.chkPhotometry.checked = false;
