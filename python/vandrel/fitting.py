@@ -143,7 +143,10 @@ class FitResult:
                  observation, in the set's own unit)
     status       "converged", "did not converge", ...; converged, interrupted,
                  message (how the optimiser ended); optimiser: starts, iterations,
-                 model evaluations, seconds
+                 model evaluations, seconds. A fit that did not converge still
+                 returns its best point, as the tool reports it.
+    free         the free parameters' names; configuration: "detached", ...
+    notes        what the fit says about its start and grid
     ephemeris    {"t0": ..., "period": ...} when the observations carry times
     posterior    a Posterior when mcmc_steps was given, else None
     report       the tool's report, as vandrel-cli fit prints it
