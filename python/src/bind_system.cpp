@@ -15,20 +15,14 @@ namespace py = pybind11;
 namespace vp::python {
 namespace {
 
-// The object Python holds: the system and the keywords it was made with (to pickle it).
-struct PySystem {
-    std::shared_ptr<const ModuleSystem> system;
-    py::dict keywords;
-    std::vector<std::string> warnings;  // the tool's warnings about the values given
-};
-
 void Warn(const std::vector<std::string>& warnings) {
     for (const std::string& text : warnings)
         if (PyErr_WarnEx(PyExc_UserWarning, text.c_str(), 1) != 0) throw py::error_already_set();
 }
 
-// warn: the warnings are issued as UserWarning, else only kept.
-PySystem MakeSystem(const py::dict& keywords, bool warn = true) {
+}  // namespace
+
+PySystem MakeSystem(const py::dict& keywords, bool warn) {
     PySystem made{nullptr, py::dict(keywords), {}};
     SystemSettings settings = SettingsFromKeywords(keywords, made.warnings);
     if (warn) Warn(made.warnings);
@@ -38,6 +32,8 @@ PySystem MakeSystem(const py::dict& keywords, bool warn = true) {
     }
     return made;
 }
+
+namespace {
 
 CurveScale ScaleOf(const std::string& scale) {
     if (scale == "relative") return CurveScale::Relative;

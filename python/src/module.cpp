@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "bind_fit.h"
+#include "bind_orbit.h"
 #include "bind_system.h"
 #include "module_system.h"
 #include "shell/main_form.h"
@@ -27,4 +29,6 @@ PYBIND11_MODULE(_vandrel, m) {
         }
     });
     vp::python::BindSystem(m);
+    vp::python::BindOrbit(m);
+    vp::python::BindFit(m);
 }

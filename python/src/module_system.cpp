@@ -61,6 +61,14 @@ PreciseRequest WithoutOtherBands(PreciseRequest request) {
     return request;
 }
 
+// The orbit's size as the tool asks for it.
+void CheckScale(const flux::OrbitScale& scale) {
+    if (!scale.a && !(scale.m1 && scale.m2))
+        throw ModuleError(Kind::Value, "give the separation a or both masses m1 and m2");
+    if (!(scale.period > 0))
+        throw ModuleError(Kind::Value, "give the period (days), a number above 0");
+}
+
 }  // namespace
 
 std::string RoundTripText(double value) {
@@ -129,6 +137,56 @@ PreciseCurve ModuleSystem::LightCurve(const CurveRequest& request) const {
     curve.absolute = request.scale == CurveScale::Absolute;
     if (!phases.empty() && !ScaleCurve(curve, error)) throw ModuleError(Kind::Value, error);
     return curve;
+}
+
+Velocities ModuleSystem::RadialVelocities(const VelocityRequest& request) const {
+    CheckScale(request.scale);
+    if (request.epoch && !std::isfinite(*request.epoch))
+        throw ModuleError(Kind::Value, "epoch needs a finite number");
+    if (request.x.size() > kMostCurvePoints)
+        throw ModuleError(Kind::Value, "a curve takes at most " + std::to_string(kMostCurvePoints) +
+                                           " points, not " + std::to_string(request.x.size()));
+    std::vector<double> phases;
+    phases.reserve(request.x.size());
+    for (double x : request.x) {
+        if (!std::isfinite(x))
+            throw ModuleError(Kind::Value, std::string(request.epoch ? "times" : "phases") +
+                                               " must be finite numbers, not " + RoundTripText(x));
+        phases.push_back(request.epoch ? (x - *request.epoch) / request.scale.period : x);
+    }
+    std::string error;
+    const auto model = EngineModel(figures_.parameters, WithoutOtherBands(request.engine), error);
+    if (!model) throw ModuleError(Kind::Value, error);
+    Velocities velocities;
+    for (const auto& setup : model->Bands()) velocities.bands.push_back(setup.band.name);
+    try {
+        velocities.curves = model->RadialVelocities(phases, request.scale);
+    } catch (const std::exception& e) {
+        throw ModuleError(Kind::Value, e.what());
+    }
+    return velocities;
+}
+
+flux::AbsoluteDimensions ModuleSystem::AbsoluteDimensions(const flux::OrbitScale& scale) const {
+    CheckScale(scale);
+    flux::BinaryParameters parameters = figures_.parameters;
+    PhysicsRequest physics = settings_.engine.physics;
+    physics.l3.clear();  // the third light is no star's
+    std::vector<flux::BandSetup> noBands;
+    std::string error;
+    if (!ApplyPhysics(physics, parameters, noBands, error)) throw ModuleError(Kind::Value, error);
+    try {
+        return flux::ComputeAbsoluteDimensions(parameters, scale);
+    } catch (const std::exception& e) {
+        throw ModuleError(Kind::Value, e.what());
+    }
+}
+
+void ModuleSystem::WithForm(const std::function<void(MainForm&)>& use) const {
+    ScratchPort port;
+    MainForm form(port);
+    Apply(form, settings_.options, settings_.options.width, settings_.options.height, false);
+    use(form);
 }
 
 Surface ModuleSystem::Picture(std::optional<double> phase, int width, int height,

@@ -4,11 +4,13 @@
 // several threads at once; the pictures and the recording use window objects of their own.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "flux/absolute_dimensions.h"
 #include "flux/binary_system.h"
 #include "headless/options.h"
 #include "headless/precise_curve.h"
@@ -41,6 +43,20 @@ struct CurveRequest {
     CurveScale scale = CurveScale::Relative;
 };
 
+// Radial velocities: phases, or times with an epoch (phase = (time - epoch) / period), and
+// the orbit's size.
+struct VelocityRequest {
+    PreciseRequest engine;  // bands, rings, threads
+    std::vector<double> x;
+    std::optional<double> epoch;
+    flux::OrbitScale scale;  // period in days, a or m1 and m2, gamma
+};
+
+struct Velocities {
+    std::vector<std::string> bands;
+    flux::RadialVelocityCurves curves;
+};
+
 // The model's values after the recompute, as the window shows them.
 struct SystemFigures {
     flux::BinaryParameters parameters;  // the boxes after the window's corrections
@@ -65,6 +81,18 @@ class ModuleSystem {
 
     // The flux engine's curve: [band][point], scaled as asked; x as given.
     PreciseCurve LightCurve(const CurveRequest& request) const;
+
+    // Each star's velocity, km/s: its centre of mass and, per band, weighted by its visible light
+    // (NaN where it shows none), as vandrel-cli rv computes them.
+    Velocities RadialVelocities(const VelocityRequest& request) const;
+
+    // The stars in solar units, as vandrel-cli info --absolute reports them (scale.gamma is not
+    // used).
+    flux::AbsoluteDimensions AbsoluteDimensions(const flux::OrbitScale& scale) const;
+
+    // Calls use with a window object of its own, the system's options applied to it (not yet
+    // recomputed).
+    void WithForm(const std::function<void(MainForm&)>& use) const;
 
     // The window's star picture at a phase (the system's own when none is given).
     Surface Picture(std::optional<double> phase, int width, int height, const std::string& mode,

@@ -80,6 +80,56 @@ def test_model_values_equal_the_tool(cli):
     assert (system.state, system.star2_fills) == ("star 2 fills its lobe", True)
 
 
+@pytest.mark.parametrize("keywords, options, call, call_options", [
+    # A contact system from the separation, at phases: the light-weighted velocities of
+    # the halves of the envelope.
+    ({"star": "AW UMa"}, ["--star", "AW UMa"],
+     {"bands": ["V", "TESS"], "period": 0.4387, "a": 2.9},
+     ["--bands", "V,TESS", "--period", "0.4387", "--a", "2.9", "--phases", "40"]),
+    # A detached system from the masses, at times, with a systemic velocity. Where a star
+    # is wholly eclipsed it shows no light: NaN, an empty field in the tool's file.
+    ({"q": 0.5, "incl": 90, "r1": 0.3, "r2": 0.1, "tidal": False},
+     ["--q", "0.5", "--incl", "90", "--r1", "0.3", "--r2", "0.1", "--no-tidal"],
+     {"bands": "V", "period": 2.5, "m1": 1.6, "m2": 0.8, "gamma": -12.5, "epoch": 2450000.1},
+     ["--period", "2.5", "--m1", "1.6", "--m2", "0.8", "--gamma", "-12.5",
+      "--epoch", "2450000.1"]),
+])
+def test_radial_velocities_equal_the_tool(cli, tmp_path, keywords, options, call, call_options):
+    system = vandrel.System(**keywords)
+    if "epoch" in call:
+        x = 2450000.1 + 2.5 * np.linspace(0.45, 0.55, 41)
+        np.savetxt(tmp_path / "times.txt", x, fmt="%.17g")
+        call_options = call_options + ["--times", tmp_path / "times.txt"]
+    else:
+        x = vandrel.phase_grid(40)
+    code, _, err = cli("rv", *options, *call_options, "--out", tmp_path / "tool.csv")
+    assert code == 0, err
+    lines = (tmp_path / "tool.csv").read_text().splitlines()
+    header = lines[0].split(",")
+    table = np.array([[float(v) if v else np.nan for v in l.split(",")] for l in lines[1:]])
+    rv = system.radial_velocities(x, **call)
+    assert list(rv) == header
+    for k, name in enumerate(header):
+        np.testing.assert_allclose(rv[name], table[:, k], rtol=1e-14, atol=1e-12)
+    assert np.isnan(rv["rv2_V"]).any()  # both secondaries are wholly hidden for a while
+
+
+def test_absolute_dimensions_equal_the_tool(cli):
+    system = vandrel.System.from_atlas("beta per", gd1=1.0, spot=(1, 30, 90, 20, 0.8))
+    code, out, err = cli("info", "--star", "beta per", "--gd1", "1", "--spot", "1,30,90,20,0.8",
+                         "--absolute", "--period", "2.867", "--a", "14.1")
+    assert code == 0, err
+    d = system.absolute_dimensions(period=2.867, a=14.1)
+    rows = out[out.index("mass (M_sun)"):].splitlines()
+    keys = ["mass", "radius", "radius_pole", "radius_side", "radius_back", "radius_point", "area",
+            "log_g_pole", "log_g", "luminosity"]
+    assert len(rows) == len(keys)
+    for key, row in zip(keys, rows):
+        one, two = map(float, row.split()[-2:])
+        assert (d["star1"][key], d["star2"][key]) == pytest.approx((one, two), rel=6e-6), key
+    assert (d["m1"], d["m2"]) == (d["star1"]["mass"], d["star2"]["mass"])
+
+
 def test_star_files_are_the_tools(cli, tmp_path):
     system = vandrel.System.from_atlas("beta per", w1=0.6)
     system.to_star_file(tmp_path / "module.txt")
@@ -140,6 +190,10 @@ def error_of(call):
      ["--precise", "--ld1", "0.1,0.2,0.3", "--out", "{tmp}/x.csv"], ValueError),
     (lambda tmp: vandrel.System().light_curve(rings=3), "lightcurve",
      ["--precise", "--rings", "3", "--out", "{tmp}/x.csv"], ValueError),
+    (lambda tmp: vandrel.System(q=0.5).radial_velocities(period=1, m1=1.2, m2=0.9), "rv",
+     ["--q", "0.5", "--period", "1", "--m1", "1.2", "--m2", "0.9"], ValueError),
+    (lambda tmp: vandrel.System(single_star=True).absolute_dimensions(period=1, a=3), "info",
+     ["--single-star", "--absolute", "--period", "1", "--a", "3"], ValueError),
     (lambda tmp: vandrel.System.from_star_file(f"{tmp}/missing.txt"), "info",
      ["--load-star", "{tmp}/missing.txt"], OSError),
     (lambda tmp: vandrel.System().to_star_file(f"{tmp}/no/such/folder.txt"), "save-star",
@@ -161,6 +215,10 @@ def test_values_the_module_refuses():
     assert error_of(lambda: vandrel.System(tidal="maybe"))[0] is ValueError
     assert error_of(lambda: vandrel.System(qq=1))[0] is TypeError
     assert error_of(lambda: system.picture(0, 0, 10))[0] is ValueError
+    assert error_of(lambda: system.radial_velocities(period=1))[0] is ValueError
+    assert error_of(lambda: system.radial_velocities(a=3))[0] is ValueError
+    assert error_of(lambda: system.absolute_dimensions(period=1, m1=1))[0] is ValueError
+
     with pytest.warns(UserWarning, match="--incl 'abc' is not a number; the box reads it as 0"):
         assert vandrel.System(incl="abc").incl == 0
 

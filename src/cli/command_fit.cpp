@@ -8,7 +8,7 @@
 #include "headless/headless_port.h"
 #include "cli/command_line.h"
 #include "cli/commands.h"
-#include "cli/fit_inputs.h"
+#include "headless/fit_inputs.h"
 #include "cli/fit_outputs.h"
 #include "headless/option_values.h"
 #include "headless/physics_options.h"

@@ -121,6 +121,7 @@ int RunInfo(const std::vector<std::string>& args) {
     if (!absolute) return 0;
     flux::BinaryParameters parameters = EngineParameters(form);
     std::vector<flux::BandSetup> noBands;
+    physics.l3.clear();  // the third light is no star's, and names bands not computed here
     try {
         if (!ApplyPhysics(physics, parameters, noBands, problem))
             throw std::invalid_argument(problem);

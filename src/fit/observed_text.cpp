@@ -80,6 +80,51 @@ std::string Shown(double value) {
 
 }  // namespace
 
+bool AddObservation(double first, double value, const double* sigma, bool magnitudes,
+                    const ObservedSettings& settings, ObservedCurve& curve, std::string& error) {
+    if (!std::isfinite(first) || !std::isfinite(value)) {
+        error = "the " + std::string(settings.times ? "time" : "phase") +
+                " and the value must be finite numbers, not " + Shown(first) + " and " +
+                Shown(value);
+        return false;
+    }
+    if (magnitudes && std::fabs(value) > kMostMagnitude) {
+        error = "the magnitude " + Shown(value) + " is outside " + Shown(-kMostMagnitude) + " to " +
+                Shown(kMostMagnitude);
+        return false;
+    }
+    if (!magnitudes && !(value > 0 && value <= kMostFlux)) {
+        error = "the flux " + Shown(value) + " is not above 0 and at most " + Shown(kMostFlux) +
+                (value <= 0 ? " (for magnitudes give --mag)" : "");
+        return false;
+    }
+    if (sigma && !(*sigma > 0 && *sigma <= (magnitudes ? kMostMagnitude : kMostFlux))) {
+        error = "the error " + Shown(*sigma) + " is not a number above 0";
+        return false;
+    }
+    double phase = first;
+    if (settings.times) {
+        const double cycles = (first - settings.epoch) / settings.period;
+        if (!(std::fabs(cycles) < 1e9)) {
+            error = "the time " + Shown(first) + " lies more than 10^9 periods from the epoch";
+            return false;
+        }
+        phase = cycles;
+    } else if (first < kLowestPhase || first > kHighestPhase) {
+        error = "the phase " + Shown(first) + " is outside " + Shown(kLowestPhase) + " to " +
+                Shown(kHighestPhase) + " (for times give --period P --epoch T0)";
+        return false;
+    }
+    phase -= std::floor(phase);
+    if (phase >= 1) phase = 0;
+    curve.x.push_back(first);
+    curve.phase.push_back(phase);
+    curve.value.push_back(value);
+    if (sigma) curve.error.push_back(*sigma);
+    curve.line.push_back(static_cast<long>(curve.x.size()));
+    return true;
+}
+
 bool ReadObserved(std::string_view text, const ObservedSettings& settings, ObservedCurve& curve,
                   std::string& error) {
     curve = ObservedCurve();
@@ -143,16 +188,6 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
             }
         const bool magnitudes =
             settings.magnitudes >= 0 ? settings.magnitudes == 1 : headerMagnitudes != 0;
-        if (magnitudes && std::fabs(second) > kMostMagnitude) {
-            error = where + "the magnitude " + Shown(second) + " is outside " +
-                    Shown(-kMostMagnitude) + " to " + Shown(kMostMagnitude);
-            return false;
-        }
-        if (!magnitudes && !(second > 0 && second <= kMostFlux)) {
-            error = where + "the flux " + Shown(second) + " is not above 0 and at most " +
-                    Shown(kMostFlux) + (second <= 0 ? " (for magnitudes give --mag)" : "");
-            return false;
-        }
         double sigma = 0;
         if (errorColumn == 1) {
             if (fields.size() < 3) {
@@ -166,27 +201,12 @@ bool ReadObserved(std::string_view text, const ObservedSettings& settings, Obser
                 return false;
             }
         }
-        double phase = first;
-        if (settings.times) {
-            const double cycles = (first - settings.epoch) / settings.period;
-            if (!(std::fabs(cycles) < 1e9)) {
-                error = where + "the time " + Shown(first) +
-                        " lies more than 10^9 periods from the epoch";
-                return false;
-            }
-            phase = cycles;
-        } else if (first < kLowestPhase || first > kHighestPhase) {
-            error = where + "the phase " + Shown(first) + " is outside " + Shown(kLowestPhase) +
-                    " to " + Shown(kHighestPhase) + " (for times give --period P --epoch T0)";
+        if (!AddObservation(first, second, errorColumn == 1 ? &sigma : nullptr, magnitudes,
+                            settings, curve, error)) {
+            error = where + error;
             return false;
         }
-        phase -= std::floor(phase);
-        if (phase >= 1) phase = 0;
-        curve.x.push_back(first);
-        curve.phase.push_back(phase);
-        curve.value.push_back(second);
-        if (errorColumn == 1) curve.error.push_back(sigma);
-        curve.line.push_back(number);
+        curve.line.back() = number;
     }
     if (curve.phase.empty()) {
         error = "no observations (expected lines of a " +

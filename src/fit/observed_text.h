@@ -38,6 +38,12 @@ inline constexpr double kHighestPhase = 2;
 inline constexpr double kMostMagnitude = 100;
 inline constexpr double kMostFlux = 1e100;
 
+// Adds one observation (the first column, the value and, when sigma is given, its error) to
+// curve, its line numbered by its place in the curve; false with a message for values that
+// are not an observation of a star's light.
+bool AddObservation(double first, double value, const double* sigma, bool magnitudes,
+                    const ObservedSettings& settings, ObservedCurve& curve, std::string& error);
+
 // False with a message naming the line for text that is not such a curve.
 bool ReadObserved(std::string_view text, const ObservedSettings& settings, ObservedCurve& curve,
                   std::string& error);

@@ -1,4 +1,4 @@
-#include "cli/fit_inputs.h"
+#include "headless/fit_inputs.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +30,40 @@ bool ParseMask(const std::string& text, std::uint32_t& mask) {
     return true;
 }
 
+bool ReadColumns(const FileRequest& request, const Ephemeris& ephemeris, fit::ObservedCurve& curve,
+                 std::string& error) {
+    const std::size_t n = request.x.size();
+    if (request.value.size() != n || (!request.error.empty() && request.error.size() != n)) {
+        error =
+            "the columns differ in length (" + std::to_string(n) + " " +
+            (ephemeris.times ? "times" : "phases") + ", " + std::to_string(request.value.size()) +
+            " values" +
+            (request.error.empty() ? "" : ", " + std::to_string(request.error.size()) + " errors") +
+            ")";
+        return false;
+    }
+    if (n == 0) {
+        error = "no observations";
+        return false;
+    }
+    fit::ObservedSettings settings;
+    settings.times = ephemeris.times;
+    settings.period = ephemeris.period;
+    settings.epoch = ephemeris.epoch;
+    curve = fit::ObservedCurve();
+    curve.times = ephemeris.times;
+    curve.magnitudes = request.magnitudes != 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double* sigma = request.error.empty() ? nullptr : &request.error[i];
+        if (!fit::AddObservation(request.x[i], request.value[i], sigma, curve.magnitudes, settings,
+                                 curve, error)) {
+            error = "row " + std::to_string(i + 1) + ": " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReadFitFiles(const std::vector<FileRequest>& requests, const Ephemeris& ephemeris,
@@ -42,7 +76,14 @@ bool ReadFitFiles(const std::vector<FileRequest>& requests, const Ephemeris& eph
         fit::FileSummary summary;
         set.source = summary.source = request.path;
         const std::string where = request.path + ": ";
-        if (fit::LooksLikeFits(request.path)) {
+        if (request.columns) {
+            if (!ReadColumns(request, ephemeris, set.curve, error)) {
+                error = where + error;
+                return false;
+            }
+            set.bandName = request.band;
+            summary.errors = set.curve.error.empty() ? "" : "the errors given";
+        } else if (fit::LooksLikeFits(request.path)) {
             if (request.magnitudes == 1) {
                 error = where + "a FITS light curve holds fluxes, not magnitudes";
                 return false;
