@@ -9,6 +9,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "headless/fit_inputs.h"
+#include "headless/fit_setup.h"
 #include "cli/fit_outputs.h"
 #include "headless/option_values.h"
 #include "headless/physics_options.h"
@@ -222,19 +223,9 @@ int RunFit(const std::vector<std::string>& args) {
     std::vector<fit::Parameter> freeList;
     if (!freeText.empty() && !fit::ParseParameterList(freeText, freeList, error))
         return usage("--free: " + error);
-    fit::Configuration configuration = fit::Configuration::Detached;
-    bool configGiven = !configText.empty();
-    if (configGiven) {
-        if (configText == "detached")
-            configuration = fit::Configuration::Detached;
-        else if (configText == "semi-detached")
-            configuration = fit::Configuration::SemiDetached;
-        else if (configText == "contact")
-            configuration = fit::Configuration::Contact;
-        else
-            return usage("--config is detached, semi-detached or contact, not '" + configText +
-                         "'");
-    }
+    fit::Configuration configuration;
+    if (!configText.empty() && !ParseConfiguration(configText, configuration, error))
+        return usage(error);
 
     // The observations.
     std::vector<fit::Dataset> data;
@@ -246,76 +237,19 @@ int RunFit(const std::vector<std::string>& args) {
     HeadlessPort port(scratch.path, options.verbose ? &std::cerr : nullptr);
     MainForm form(port);
     if (!ApplyOptions(form, options, error)) return failure(error);
-    form.chkPhotometry.checked = false;
-    form.Refresh_Click();
-    if (!form.TwoStarsCheck.checked) return usage("a fit needs two stars (Star 2 Active)");
-    flux::WindowSwitches switches;
-    switches.tidal = form.chkSpherical.checked;
-    switches.stefan = form.chkStefan.checked;
-    switches.twoStars = true;
-    switches.neck = form.chkNeck.checked;
-    fit::FitValues start;
-    start.system = flux::FromWindowModel(form.model, switches);
-    start.l3 = l3;
-    start.t0 = ephemeris.times ? ephemeris.epoch : 0;
-    start.period = ephemeris.times ? ephemeris.period : 1;
     context.system = SystemName(options);
-
-    std::vector<std::string> bandNames;
-    for (fit::Dataset& set : data) {
-        auto found = std::find(bandNames.begin(), bandNames.end(), set.bandName);
-        set.band = static_cast<std::size_t>(found - bandNames.begin());
-        if (found == bandNames.end()) bandNames.push_back(set.bandName);
-    }
-    engine.bands = bandNames;
-    std::vector<flux::BandSetup> bands;
-    if (!RequestedBands(engine, start.system.w1, start.system.w2, bands, error))
-        return usage(error);
-    if (!ApplyPhysics(physics, start.system, bands, error)) return usage(error);
-    context.physics = fit::PhysicsText(start.system);
-    context.limbDarkening = engine.law.empty() && engine.ld1.empty() && engine.ld2.empty()
-                                ? "linear, w1 = " + FormatNumber(start.system.w1) +
-                                      ", w2 = " + FormatNumber(start.system.w2) + " in every band"
-                                : "as --ld-law, --ld1, --ld2 give it";
-
-    int filling = 2;
-    const fit::Configuration startConfiguration = fit::ConfigurationOf(start.system, filling);
-    fit::MapSettings mapSettings;
-    mapSettings.configuration = configGiven ? configuration : startConfiguration;
-    if (!start.system.tidal) {
-        if (configGiven) return usage("--config needs tidal shapes (not --no-tidal)");
-        mapSettings.configuration = fit::Configuration::Spheres;
-    }
-    mapSettings.filling = mapSettings.configuration == fit::Configuration::SemiDetached &&
-                                  startConfiguration == fit::Configuration::SemiDetached
-                              ? filling
-                              : 2;
-    if (freeList.empty()) {
-        for (fit::Parameter p : {fit::Parameter::Q, fit::Parameter::Incl, fit::Parameter::R1,
-                                 fit::Parameter::R2, fit::Parameter::T2}) {
-            if (p == fit::Parameter::Q && mapSettings.configuration == fit::Configuration::Spheres)
-                continue;
-            if (mapSettings.configuration == fit::Configuration::SemiDetached &&
-                p == (mapSettings.filling == 1 ? fit::Parameter::R1 : fit::Parameter::R2))
-                continue;
-            freeList.push_back(p);
-        }
-    }
-    mapSettings.free = freeList;
-    mapSettings.times = ephemeris.times;
-    if (ephemeris.times) {
-        double first = INFINITY, last = -INFINITY;
-        for (const fit::Dataset& set : data)
-            for (double t : set.curve.x) first = std::min(first, t), last = std::max(last, t);
-        mapSettings.cyclesSpanned = (last - first) / ephemeris.period;
-    }
-    fit::ParameterMap map;
-    if (!map.Make(start, mapSettings, error, context.notes)) return usage(error);
-
-    flux::EngineOptions engineOptions;
-    engineOptions.rings = engine.rings;
-    engineOptions.threads = engine.threads;
-    fit::FitProblem problem(std::move(data), std::move(bands), std::move(map), engineOptions);
+    FitStartRequest request;
+    request.engine = engine;
+    request.physics = physics;
+    request.free = freeList;
+    request.configuration = configText;
+    request.l3 = l3;
+    request.ephemeris = ephemeris;
+    std::unique_ptr<fit::FitProblem> made;
+    bool requestFault = false;
+    if (!MakeFitProblem(form, std::move(data), request, made, context, error, requestFault))
+        return requestFault ? usage(error) : failure(error);
+    fit::FitProblem& problem = *made;
 
     InterruptRequest interrupt;
     settings.optimiser.starts = static_cast<int>(starts);

@@ -8,21 +8,26 @@
 
 namespace vp {
 
+bool ParseConfiguration(const std::string& text, fit::Configuration& configuration,
+                        std::string& error) {
+    for (auto c : {fit::Configuration::Detached, fit::Configuration::SemiDetached,
+                   fit::Configuration::Contact})
+        if (text == fit::ConfigurationName(c)) {
+            configuration = c;
+            return true;
+        }
+    error = "--config is detached, semi-detached or contact, not '" + text + "'";
+    return false;
+}
+
 bool MakeFitProblem(MainForm& form, std::vector<fit::Dataset> data, const FitStartRequest& request,
                     std::unique_ptr<fit::FitProblem>& problem, fit::ReportContext& context,
                     std::string& error, bool& usage) {
     usage = true;
     fit::Configuration configuration = fit::Configuration::Detached;
     const bool configGiven = !request.configuration.empty();
-    if (request.configuration == "semi-detached") {
-        configuration = fit::Configuration::SemiDetached;
-    } else if (request.configuration == "contact") {
-        configuration = fit::Configuration::Contact;
-    } else if (configGiven && request.configuration != "detached") {
-        error =
-            "--config is detached, semi-detached or contact, not '" + request.configuration + "'";
+    if (configGiven && !ParseConfiguration(request.configuration, configuration, error))
         return false;
-    }
     form.chkPhotometry.checked = false;
     form.Refresh_Click();
     if (!form.TwoStarsCheck.checked) {

@@ -23,6 +23,10 @@ struct FitStartRequest {
     Ephemeris ephemeris;
 };
 
+// "detached", "semi-detached" or "contact"; false with the tool's message for anything else.
+bool ParseConfiguration(const std::string& text, fit::Configuration& configuration,
+                        std::string& error);
+
 // The problem of fitting data with the system of the window (after ApplyOptions; recomputed
 // here). context gets the notes, the limb darkening and the physics (not the system's name nor
 // the files). False with the tool's message; usage tells a fault of the request (the tool's
