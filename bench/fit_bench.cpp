@@ -5,10 +5,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <random>
 
 #include "fit/fit_report.h"
 #include "fit/fitter.h"
+#include "fit/synthetic_observations.h"
 
 namespace vp::fit {
 namespace {
@@ -17,24 +17,9 @@ namespace {
 Dataset Observed(const flux::BinaryParameters& truth, const flux::BandSetup& band,
                  const flux::EngineOptions& options) {
     const flux::LightCurveModel model(truth, {band}, options);
-    std::mt19937_64 random(1);
-    std::uniform_real_distribution<double> uniform(0, 1);
-    std::normal_distribution<double> normal(0, 0.005);
-    Dataset set;
-    set.source = "made";
-    set.bandName = "V";
-    std::vector<double> phases = {0.25};
-    for (int i = 0; i < 2000; ++i) {
-        phases.push_back(uniform(random));
-        set.curve.x.push_back(phases.back());
-        set.curve.phase.push_back(phases.back());
-        set.curve.line.push_back(i + 1);
-    }
-    const std::vector<double> light = model.Fluxes(phases)[0];
-    set.curve.magnitudes = false;
-    for (int i = 0; i < 2000; ++i) set.curve.value.push_back(light[i + 1] / light[0] + normal(random));
-    set.sigma.assign(2000, 0.005);
-    return set;
+    testing::SyntheticRequest request;
+    request.count = 2000;
+    return testing::SyntheticFluxes(model, request);
 }
 
 void RunFits(benchmark::State& state, const Dataset& set, const flux::BandSetup& band,

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "fit/fit_report.h"
 #include "fit/fitter.h"
 #include "flux/orbit.h"
+#include "fit/synthetic_observations.h"
 
 namespace vp::fit {
 namespace {
@@ -23,24 +23,11 @@ FitOutcome Recover(const flux::BinaryParameters& truth, const FitValues& start,
     flux::EngineOptions options;
     options.threads = 0;
     const flux::LightCurveModel model(truth, {band}, options);
-    std::mt19937_64 random(5);
-    std::uniform_real_distribution<double> uniform(0, 1);
-    std::normal_distribution<double> normal(0, sigma);
-    Dataset set;
-    set.source = "made";
-    set.bandName = "V";
-    set.curve.magnitudes = false;
-    std::vector<double> phases = {0.25};
-    for (int i = 0; i < n; ++i) {
-        const double phase = uniform(random);
-        set.curve.x.push_back(phase);
-        set.curve.phase.push_back(phase);
-        set.curve.line.push_back(i + 1);
-        phases.push_back(phase);
-    }
-    const std::vector<double> light = model.Fluxes(phases)[0];
-    for (int i = 0; i < n; ++i) set.curve.value.push_back(light[i + 1] / light[0] + normal(random));
-    set.sigma.assign(static_cast<std::size_t>(n), sigma);
+    testing::SyntheticRequest request;
+    request.count = n;
+    request.sigma = sigma;
+    request.seed = 5;
+    const Dataset set = testing::SyntheticFluxes(model, request);
 
     MapSettings settings;
     settings.configuration = config;

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "fit/fit_report.h"
 #include "fit/fitter.h"
+#include "fit/synthetic_observations.h"
 
 namespace vp::fit {
 namespace {
@@ -37,26 +37,16 @@ Recovery Recover(const flux::BinaryParameters& truth, const FitValues& start, Co
     options.threads = 0;
     const flux::LightCurveModel model(truth, {band}, options);
     const double period = 0.8, epoch = 2460000.25;
-    std::mt19937_64 random(seed);
-    std::uniform_real_distribution<double> uniform(0, 50);
-    std::normal_distribution<double> normal(0, sigma);
-    Dataset set;
-    set.source = "made";
-    set.bandName = "V";
-    set.curve.times = true;
-    std::vector<double> phases = {0.25};
-    for (int i = 0; i < n; ++i) {
-        const double cycles = uniform(random);
-        set.curve.x.push_back(epoch + cycles * period);
-        set.curve.phase.push_back(cycles - std::floor(cycles));
-        set.curve.line.push_back(i + 1);
-        phases.push_back(cycles);
-    }
-    const std::vector<double> light = model.Fluxes(phases)[0];
-    set.curve.magnitudes = false;
-    for (int i = 0; i < n; ++i)
-        set.curve.value.push_back(800 * (light[i + 1] / light[0] + normal(random)));
-    set.sigma.assign(static_cast<std::size_t>(n), 800 * sigma);
+    testing::SyntheticRequest request;
+    request.count = n;
+    request.sigma = sigma;
+    request.seed = seed;
+    request.times = true;
+    request.cycles = 50;
+    request.period = period;
+    request.epoch = epoch;
+    request.scale = 800;
+    const Dataset set = testing::SyntheticFluxes(model, request);
 
     FitValues first = start;
     first.t0 = epoch;
