@@ -95,6 +95,7 @@ double ClimbSection(const Lobe& lobe, Vec3 w, Vec3 e, double& theta, double& ext
         for (int j = 0; j < kScan; ++j) values[j + 1] = b(at(j));
         for (int j = 0; j < kScan; ++j) {
             if (!(values[j + 1] >= values[j] && values[j + 1] >= values[j + 2])) continue;
+            if (std::fabs(at(j) - top) < 0.5 * std::numbers::pi / kScan) continue;  // climbed
             double place;
             const double v = ClimbHump(b, at(j), values[j + 1], place);
             if (v > best) best = v, top = place;
