@@ -20,7 +20,7 @@ Moments2 FanTriangle(Point2 a, Point2 b) {
 // of q, turning the short way round.
 Moments2 Sector(double r, Point2 p, Point2 q) {
     const double r2 = r * r, r3 = r2 * r, r4 = r2 * r2;
-    const double lp = std::hypot(p.x, p.y), lq = std::hypot(q.x, q.y);
+    const double lp = std::sqrt(p.x * p.x + p.y * p.y), lq = std::sqrt(q.x * q.x + q.y * q.y);
     const double c0 = p.x / lp, s0 = p.y / lp, c1 = q.x / lq, s1 = q.y / lq;
     const double d = std::atan2(c0 * s1 - s0 * c1, c0 * c1 + s0 * s1);
     const double s20 = 2 * s0 * c0, s21 = 2 * s1 * c1;
@@ -73,7 +73,7 @@ Moments3 FanTriangle3(Point2 a, Point2 b) {
 // of p to that of q, the short way round.
 Moments3 Sector3(double r, Point2 p, Point2 q) {
     const Moments2 low = Sector(r, p, q);
-    const double lp = std::hypot(p.x, p.y), lq = std::hypot(q.x, q.y);
+    const double lp = std::sqrt(p.x * p.x + p.y * p.y), lq = std::sqrt(q.x * q.x + q.y * q.y);
     const double c0 = p.x / lp, s0 = p.y / lp, c1 = q.x / lq, s1 = q.y / lq;
     const double r5 = r * r * r * r * r / 5;
     // Antiderivatives in the angle of cos^3, cos^2 sin, cos sin^2, sin^3.

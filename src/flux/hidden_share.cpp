@@ -185,10 +185,12 @@ void AddHiddenShare(const SkyTriangle& tri, const SkyOutline& outline, double ma
     // whole triangle unless it spans a wide angle seen from the disc's centre.
     double cx = 0, cy = 0, spread = 0;
     for (const Point2& p : tri.p) cx += p.x / 6, cy += p.y / 6;
-    for (const Point2& p : tri.p) spread = std::max(spread, std::hypot(p.x - cx, p.y - cy));
-    const bool wide = !outline.IsCircle() && std::hypot(cx, cy) < 3 * spread;
-    const SkyOutline::LocalEdge edge = outline.Local(wide ? 0 : std::atan2(cy, cx));
     const bool circle = outline.IsCircle();
+    for (const Point2& p : tri.p)
+        spread = std::max(spread, (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy));
+    spread = std::sqrt(spread);
+    const bool wide = !circle && std::sqrt(cx * cx + cy * cy) < 3 * spread;
+    const SkyOutline::LocalEdge edge = outline.Local(wide || circle ? 0 : std::atan2(cy, cx));
 
     const int firstPiece = wholeWeight == 1 ? 4 : 0;
     const int last = wholeWeight == 0 ? 3 : 4;
