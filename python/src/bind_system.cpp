@@ -20,6 +20,10 @@ void Warn(const std::vector<std::string>& warnings) {
         if (PyErr_WarnEx(PyExc_UserWarning, text.c_str(), 1) != 0) throw py::error_already_set();
 }
 
+const PhysicsRequest& Physics(const PySystem& s) {
+    return s.system->Settings().engine.physics;
+}
+
 }  // namespace
 
 PySystem MakeSystem(const py::dict& keywords, bool warn) {
@@ -332,6 +336,37 @@ Raises ValueError (or TypeError) for options the tool refuses, with its message.
         .def_property_readonly(
             "w2", [](const PySystem& s) { return s.system->Figures().parameters.w2; },
             "The window's linear limb-darkening coefficient of star 2.")
+        .def_property_readonly(
+            "gd1", [](const PySystem& s) { return Physics(s).gd1.value_or(0.0); },
+            "Gravity-darkening exponent beta of star 1 (0: none).")
+        .def_property_readonly(
+            "gd2", [](const PySystem& s) { return Physics(s).gd2.value_or(0.0); },
+            "Gravity-darkening exponent beta of star 2 (0: none).")
+        .def_property_readonly(
+            "alb1", [](const PySystem& s) { return Physics(s).alb1.value_or(0.0); },
+            "Bolometric albedo of star 1 (0: no reflection).")
+        .def_property_readonly(
+            "alb2", [](const PySystem& s) { return Physics(s).alb2.value_or(0.0); },
+            "Bolometric albedo of star 2 (0: no reflection).")
+        .def_property_readonly(
+            "ecc", [](const PySystem& s) { return Physics(s).ecc; }, "The orbit's eccentricity.")
+        .def_property_readonly(
+            "omega", [](const PySystem& s) { return Physics(s).omega; },
+            "The argument of periastron of star 1's orbit, degrees.")
+        .def_property_readonly(
+            "spots",
+            [](const PySystem& s) {
+                py::list spots;
+                for (const flux::Spot& spot : Physics(s).spots)
+                    spots.append(py::make_tuple(spot.star, spot.latitude, spot.longitude,
+                                                spot.radius, spot.temperatureFactor));
+                return spots;
+            },
+            "The spots as (star, latitude, longitude, radius, temperature factor) tuples,\n"
+            "angles in degrees, as the keyword spot takes them.")
+        .def_property_readonly(
+            "l3", [](const PySystem& s) { return py::dict(py::cast(Physics(s).l3)); },
+            "Third light: its share of the light at phase 0.25 per band (key \"\": every band).")
         .def_property_readonly(
             "l1", [](const PySystem& s) { return s.system->Figures().l1; },
             "The inner Lagrangian point: its distance from star 1's centre.")

@@ -63,6 +63,13 @@ def test_fit_equals_the_tool(cli, observed, tmp_path):
             (p["name"], p["value"], p["sigma"]) for p in tool["parameters"]]
 
 
+def test_the_fitted_system_carries_the_fitted_physics(observed):
+    start = vandrel.System(**START, gd2=0.5, spot=[(1, 10, 90, 20, 0.9)])
+    result = vandrel.fit(start, observed, bands="V", **{**QUICK, "free": "gd2,spot1.lon"})
+    assert (result.system.gd2, result.system.spots[0][2]) == pytest.approx(
+        (result.values["gd2"], result.values["spot1.lon"]), rel=1e-12)
+
+
 def test_fit_lets_other_threads_run_and_stops_when_asked(observed):
     system = vandrel.System(**START)
     lines, took = [], []

@@ -128,11 +128,28 @@ class Posterior:
                 f"{len(self.names)} quantities, acceptance {self.acceptance:.2f}>")
 
 
+def _fitted_keywords(start, fitted, free):
+    """The start's keywords with the values of the fit's system: the stars, the third light
+    and the physics, each where it is fitted, given or not zero."""
+    keywords = dict(start)
+    keywords.update({k: fitted[k] for k in ("q", "incl", "r1", "r2", "t1", "t2")})
+    for k in ("l3", "gd1", "gd2", "alb1", "alb2", "ecc"):
+        if k in free or fitted.get(k, 0) != 0 or k in keywords:
+            keywords[k] = fitted[k]
+    if "omega" in free or keywords.get("ecc", 0) != 0 or "omega" in keywords:
+        keywords["omega"] = fitted["omega"]
+    if fitted.get("spots"):
+        keywords["spot"] = [(s["star"], s["lat"], s["lon"], s["radius"], s["tfactor"])
+                            for s in fitted["spots"]]
+    return keywords
+
+
 class FitResult:
     """What vandrel.fit returns.
 
     system       the fitted vandrel.System (the start's keywords with the fitted q,
-                 incl, r1, r2, t1, t2 and, when fitted or given, l3)
+                 incl, r1, r2, t1, t2 and, when fitted, given or not zero, l3, gd1,
+                 gd2, alb1, alb2, ecc, omega and the spots)
     values       {name: value} of every reported quantity (the free parameters, a
                  radius that follows q, each file's zero-point or flux factor)
     errors       {name: 1-sigma uncertainty} (None where not determined)
@@ -178,11 +195,7 @@ class FitResult:
         fitted = report["system"]
         self.ephemeris = ({"t0": fitted["t0"], "period": fitted["period"]}
                           if "t0" in fitted else None)
-        keywords = dict(start.keywords)
-        keywords.update({k: fitted[k] for k in ("q", "incl", "r1", "r2", "t1", "t2")})
-        if "l3" in self.free or fitted["l3"] != 0 or "l3" in keywords:
-            keywords["l3"] = fitted["l3"]
-        self.system = System(**keywords)
+        self.system = System(**_fitted_keywords(start.keywords, fitted, self.free))
         self.posterior = (Posterior(raw["names"], raw["samples"], report["mcmc"],
                                     self.quantities)
                           if raw["samples"] is not None else None)
