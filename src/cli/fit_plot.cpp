@@ -154,14 +154,7 @@ bool WriteCornerPlot(const std::string& path, const CornerData& data, const Plot
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::black);
-    p.setFont(Font(20, true));
-    p.drawText(QRectF(0, 12, width, 30), Qt::AlignHCenter | Qt::AlignVCenter,
-               QString::fromStdString(text.title));
-    p.setFont(Font(14));
-    p.setPen(QColor(60, 60, 60));
-    p.drawText(QRectF(0, 44, width, 22), Qt::AlignHCenter | Qt::AlignVCenter,
-               QString::fromStdString(text.subtitle));
+    DrawTitle(p, text, width);
     const QColor ink(40, 70, 160);
     const std::size_t stride = std::max<std::size_t>(1, data.samples.size() / 20000);
     for (int row = 0; row < n; ++row)

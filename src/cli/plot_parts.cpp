@@ -56,14 +56,14 @@ QFont Font(int pixels, bool bold) {
     return font;
 }
 
-void DrawTitle(QPainter& p, const PlotText& text) {
+void DrawTitle(QPainter& p, const PlotText& text, int width) {
     p.setPen(Qt::black);
     p.setFont(Font(20, true));
-    p.drawText(QRectF(0, 12, kWidth, 30), Qt::AlignHCenter | Qt::AlignVCenter,
+    p.drawText(QRectF(0, 12, width, 30), Qt::AlignHCenter | Qt::AlignVCenter,
                QString::fromStdString(text.title));
     p.setFont(Font(14));
     p.setPen(QColor(60, 60, 60));
-    p.drawText(QRectF(0, 44, kWidth, 22), Qt::AlignHCenter | Qt::AlignVCenter,
+    p.drawText(QRectF(0, 44, width, 22), Qt::AlignHCenter | Qt::AlignVCenter,
                QString::fromStdString(text.subtitle));
 }
 

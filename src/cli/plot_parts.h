@@ -41,8 +41,8 @@ double NiceStep(double span, int ticks);
 // The axis spans the values and a small margin; its ticks are the round numbers inside.
 void NiceRange(double low, double high, int ticks, Panel& panel);
 QFont Font(int pixels, bool bold = false);
-// The title and subtitle across the top of a picture kWidth wide.
-void DrawTitle(QPainter& p, const PlotText& text);
+// The title and subtitle across the top of a picture `width` wide.
+void DrawTitle(QPainter& p, const PlotText& text, int width = kWidth);
 // Frame, grid, ticks and their labels; the x axis is labelled only when xLabel is given, the
 // y ticks only with yTicks.
 void DrawAxes(QPainter& p, const Panel& panel, const QString& xLabel, const QString& yLabel,
