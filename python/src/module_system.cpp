@@ -169,14 +169,8 @@ Velocities ModuleSystem::RadialVelocities(const VelocityRequest& request) const 
 
 flux::AbsoluteDimensions ModuleSystem::AbsoluteDimensions(const flux::OrbitScale& scale) const {
     CheckScale(scale);
-    flux::BinaryParameters parameters = figures_.parameters;
-    PhysicsRequest physics = settings_.engine.physics;
-    physics.l3.clear();  // the third light is no star's
-    std::vector<flux::BandSetup> noBands;
-    std::string error;
-    if (!ApplyPhysics(physics, parameters, noBands, error)) throw ModuleError(Kind::Value, error);
     try {
-        return flux::ComputeAbsoluteDimensions(parameters, scale);
+        return AbsoluteDimensionsOf(figures_.parameters, settings_.engine.physics, scale);
     } catch (const std::exception& e) {
         throw ModuleError(Kind::Value, e.what());
     }

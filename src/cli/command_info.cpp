@@ -119,13 +119,9 @@ int RunInfo(const std::vector<std::string>& args) {
     form.Refresh_Click();
     PrintInfo(form, std::cout);
     if (!absolute) return 0;
-    flux::BinaryParameters parameters = EngineParameters(form);
-    std::vector<flux::BandSetup> noBands;
-    physics.l3.clear();  // the third light is no star's, and names bands not computed here
     try {
-        if (!ApplyPhysics(physics, parameters, noBands, problem))
-            throw std::invalid_argument(problem);
-        PrintAbsolute(flux::ComputeAbsoluteDimensions(parameters, RequestedScale(physics, period)),
+        PrintAbsolute(AbsoluteDimensionsOf(EngineParameters(form), physics,
+                                           RequestedScale(physics, period)),
                       std::cout);
     } catch (const std::exception& e) {
         std::cerr << "vandrel-cli info: " << e.what() << "\n";

@@ -34,13 +34,8 @@ bool MakeFitProblem(MainForm& form, std::vector<fit::Dataset> data, const FitSta
         error = "a fit needs two stars (Star 2 Active)";
         return false;
     }
-    flux::WindowSwitches switches;
-    switches.tidal = form.chkSpherical.checked;
-    switches.stefan = form.chkStefan.checked;
-    switches.twoStars = true;
-    switches.neck = form.chkNeck.checked;
     fit::FitValues start;
-    start.system = flux::FromWindowModel(form.model, switches);
+    start.system = EngineParameters(form);
     start.l3 = request.l3;
     start.t0 = request.ephemeris.times ? request.ephemeris.epoch : 0;
     start.period = request.ephemeris.times ? request.ephemeris.period : 1;

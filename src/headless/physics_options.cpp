@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <stdexcept>
 
 #include "headless/option_values.h"
 
@@ -156,6 +157,16 @@ flux::OrbitScale RequestedScale(const PhysicsRequest& r, double period) {
     scale.m2 = r.m2;
     scale.gamma = r.gamma;
     return scale;
+}
+
+flux::AbsoluteDimensions AbsoluteDimensionsOf(flux::BinaryParameters parameters,
+                                              PhysicsRequest request,
+                                              const flux::OrbitScale& scale) {
+    request.l3.clear();
+    std::vector<flux::BandSetup> noBands;
+    std::string error;
+    if (!ApplyPhysics(request, parameters, noBands, error)) throw std::invalid_argument(error);
+    return flux::ComputeAbsoluteDimensions(parameters, scale);
 }
 
 }  // namespace vp

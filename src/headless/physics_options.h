@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "flux/absolute_dimensions.h"
 #include "flux/binary_system.h"
 
 namespace vp {
@@ -31,6 +32,13 @@ std::string PhysicsOptionsHelp();
 // third light naming a band that is not computed.
 bool ApplyPhysics(const PhysicsRequest& request, flux::BinaryParameters& parameters,
                   std::vector<flux::BandSetup>& bands, std::string& error);
+
+// The stars of the system with the request's physics in solar units; its third light is left
+// out (it is no star's, and names bands not computed here). Throws std::invalid_argument with
+// the reason.
+flux::AbsoluteDimensions AbsoluteDimensionsOf(flux::BinaryParameters parameters,
+                                              PhysicsRequest request,
+                                              const flux::OrbitScale& scale);
 
 // The orbit's physical size for a period in days.
 flux::OrbitScale RequestedScale(const PhysicsRequest& request, double period);
